@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+// The COM alias folder: symlinks named comN (any case) pin a device to COM number N.
+// $VARNEL_COM_DIR when set, otherwise ~/.local/share/varnel-link-manager/com.
+std::string ComAliasDir();
+
+// The alias path for COM number n inside ComAliasDir(), in the lower-case form "comN".
+std::string ComAliasPath(int n);
