@@ -1,0 +1,142 @@
+#include "connection/connect_wizard.h"
+
+#include <iterator>
+
+#include "base/base_commands.h"
+#include "connection/model.h"
+
+namespace BC = BaseCommands;
+
+std::vector<SProbeStep> FirstTickSteps(int modeCode)
+{
+    std::vector<SProbeStep> steps = {
+        {EProbeAction::Line, BC::RadioOnline, 20},
+        {EProbeAction::Line, BC::RadioCommandExit, 20},
+        {EProbeAction::Line, BC::Disconnect, 20},
+        {EProbeAction::Line, BC::PassthroughOff, 40},
+        {EProbeAction::ForgetReceiver, {}, 0},
+        {EProbeAction::Line, BC::Application, 20},
+        {EProbeAction::Line, BC::Application, 0},
+    };
+    if (modeCode == ModeCodes::BaseConfiguration)
+        return steps;
+    // The long pauses around "+++" are the radios' guard times for the escape.
+    const SProbeStep probes[] = {
+        {EProbeAction::Line, BC::WatchdogOff, 20},
+        {EProbeAction::Line, BC::PassthroughOn, 20},
+        {EProbeAction::Line, BC::ConnectPortA, 100},
+        {EProbeAction::Line, BC::ConnectPortB, 1200},
+        {EProbeAction::Raw, BC::RadioEscape, 1200},
+        {EProbeAction::Line, BC::RadioMaxstreamProbe, 20},
+        {EProbeAction::Line, BC::RadioMicrohardProbe, 20},
+        {EProbeAction::Line, BC::RadioSatelProbe, 60},
+        {EProbeAction::Line, BC::RadioSatelProbe, 60},
+        {EProbeAction::Line, BC::RadioSatelProbe, 20},
+    };
+    steps.insert(steps.end(), std::begin(probes), std::end(probes));
+    return steps;
+}
+
+int WizardBaudRate(int modeCode, int modelBaudRate)
+{
+    if (modeCode == ModeCodes::DirectRover || modeCode == ModeCodes::DirectBase)
+        return WizardTiming::DirectBaudRate;
+    return modelBaudRate;
+}
+
+SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKind)
+{
+    if (!portOpen)
+        return {168, true, false};
+    if (const SRadioRule* rule = RadioRuleForMode(modeCode))
+        return {rule->TextId, false, true};
+    if (modeCode == ModeCodes::RadioConfiguration)
+        return {164, false, false};
+    if (modeCode == ModeCodes::BaseConfiguration) {
+        if (receiverKind == ReceiverKinds::Base)
+            return {167, false, true};
+        return {166, false, false};
+    }
+    return {};
+}
+
+std::string FormatConnectStatus(const SConnectResult& result, const std::string& text, int portNumber)
+{
+    if (!result.AppendPort)
+        return text;
+    return text + " " + std::to_string(portNumber) + ".";
+}
+
+namespace WizardCounters {
+int& Finish()
+{
+    static int counter = 0;
+    return counter;
+}
+int& Progress()
+{
+    static int counter = 0;
+    return counter;
+}
+}  // namespace WizardCounters
+
+CConnectWizard::CConnectWizard(CModel* model, CWizardHost* host)
+    : m_Model(model),
+      m_Host(host),
+      m_Processor(model),
+      m_ChunkCallback(&m_Processor, &CModeProcessor::IgnoreText),
+      m_SentenceCallback(&m_Processor, &CModeProcessor::OnModeSentence),
+      m_TextCallback(&m_Processor, &CModeProcessor::OnRadioText),
+      m_Splitter(&m_SentenceCallback, &m_ChunkCallback, &m_TextCallback)
+{
+}
+
+bool CConnectWizard::Tick()
+{
+    if (m_Finished)
+        return false;
+
+    int& progress = WizardCounters::Progress();
+    if (++progress > WizardTiming::ProgressHoldTicks) {
+        m_Host->StepProgress();
+        ++progress;
+    }
+
+    if (!m_Started) {
+        m_Started = true;
+        const int mode = m_Model->GetModeCode();
+        // A port that does not open is reported by the result; sends on it do nothing.
+        m_Host->OpenPort(m_Model->GetPortNumber(), WizardBaudRate(mode, m_Model->GetBaudRate()));
+        m_Host->ShowStarted();
+        for (const SProbeStep& step : FirstTickSteps(mode)) {
+            switch (step.Action) {
+            case EProbeAction::Line: m_Host->WriteLine(step.Text); break;
+            case EProbeAction::Raw: m_Host->WriteRaw(step.Text); break;
+            case EProbeAction::ForgetReceiver: m_Model->SetReceiverKind(ReceiverKinds::Unknown); break;
+            }
+            if (step.PauseAfterMs > 0)
+                m_Host->Pause(step.PauseAfterMs);
+        }
+    }
+
+    ++m_TickCount;
+    m_Host->Pause(WizardTiming::ReadPauseMs);
+    const int received = m_Host->Read(m_Buffer, WizardTiming::ReadSize);
+    if (received > 0)
+        m_Splitter.FeedChunk(m_Buffer, received);
+
+    // Only "Radio Configuration" waits for a radio over several ticks; a recognised radio changes
+    // the mode code and so ends the run at the same tick.
+    int& finish = WizardCounters::Finish();
+    if (m_Model->GetModeCode() != ModeCodes::RadioConfiguration)
+        ++finish;
+    if (finish >= 1 || m_TickCount >= WizardTiming::MaxTicks) {
+        m_Result = EvaluateConnectResult(m_Host->IsPortOpen(), m_Model->GetModeCode(),
+                                         m_Model->GetReceiverKind());
+        m_Finished = true;
+        finish = 0;
+        m_Host->ShowResult(m_Result);
+        return false;
+    }
+    return true;
+}
