@@ -1,0 +1,82 @@
+#include "ui/string_table.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<const char*, StringIds::Last - StringIds::First + 1> kTexts = {
+    "Latitude",                                     // 152
+    "Longitude",                                    // 153
+    "Altitude",                                     // 154
+    "Port",                                         // 155
+    "Base Configuration",                           // 156
+    "Radio Configuration",                          // 157
+    "Language",                                     // 158
+    "Cancel",                                       // 159
+    "Ok",                                           // 160
+    "Connect",                                      // 161
+    "Microhard Radio Detected.",                    // 162
+    "Maxstream Radio Detected.",                    // 163
+    "Connection Failed, Radio is not responding.",  // 164
+    "Satel Radio Detected.",                        // 165
+    "Invalid Mode, Must be connected to a Base.",   // 166
+    "Connected to Base.",                           // 167
+    "Connection Failed on COM PORT",                // 168
+    "Connecting....",                               // 169
+    "Add Coordinate(Degrees,Minutes,Seconds)",      // 170
+    "Add Coordinate(Decimal)",                      // 171
+    "Coordinate List",                              // 172
+    "Power Summary",                                // 173
+    "External Battery",                             // 174
+    "Minutes",                                      // 175
+    "Seconds",                                      // 176
+    "Degrees",                                      // 177
+    "In Use",                                       // 178
+    "Add",                                          // 179
+    "Read Coordinates",                             // 180
+    "Write Coordinates",                            // 181
+    "Delete Coordinate",                            // 182
+    "Map All",                                      // 183
+    "Map Selected",                                 // 184
+    "Battery Voltage",                              // 185
+    "Battery Remaining",                            // 186
+    "Battery State",                                // 187
+    "Low Battery",                                  // 188
+    "Critical",                                     // 189
+    "Operational",                                  // 190
+    "Warning Level",                                // 191
+    "Critical Level",                               // 192
+    "Discharge",                                    // 193
+    "V",                                            // 194
+    "Read Settings",                                // 195
+    "Write Settings",                               // 196
+    "Base Configuration",                           // 197
+    "Connection Establishment",                     // 198
+    "Next",                                         // 199
+    "Back",                                         // 200
+    "Coordinate Map",                               // 201
+    "Power Source",                                 // 202
+    "Internal Battery",                             // 203
+    "External Power",                               // 204
+    "Advanced Settings",                            // 205
+    "GPS",                                          // 206
+    "Peak SNR",                                     // 207
+    "Satellites",                                   // 208
+    "Standard Deviation",                           // 209
+    "Channel",                                      // 210
+    "Frequency",                                    // 211
+    "Commit Changes",                               // 212
+    "dB",                                           // 213
+    "m",                                            // 214
+    "Ostrova GPS - Varnel Link Manager",            // 215
+    "Writing Coordinates to Base.",                 // 216
+};
+
+}  // namespace
+
+const char* BuiltInStringText(int id)
+{
+    if (id < StringIds::First || id > StringIds::Last)
+        return "";
+    return kTexts[static_cast<std::size_t>(id - StringIds::First)];
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+// The program's own (English) string table. Language files translate these same ids;
+// any id a language file lacks falls back to the text here.
+namespace StringIds {
+constexpr int First = 152;
+constexpr int Last = 216;
+
+constexpr int Latitude = 152;
+constexpr int Longitude = 153;
+constexpr int Altitude = 154;
+constexpr int Port = 155;
+constexpr int BaseConfiguration = 156;
+constexpr int RadioConfiguration = 157;
+constexpr int Language = 158;
+constexpr int Cancel = 159;
+constexpr int Ok = 160;
+constexpr int Connect = 161;
+constexpr int MicrohardDetected = 162;
+constexpr int MaxstreamDetected = 163;
+constexpr int RadioNotResponding = 164;
+constexpr int SatelDetected = 165;
+constexpr int InvalidModeNeedsBase = 166;
+constexpr int ConnectedToBase = 167;
+constexpr int ConnectionFailedOnPort = 168;
+constexpr int Connecting = 169;
+constexpr int AddCoordinateDms = 170;
+constexpr int AddCoordinateDecimal = 171;
+constexpr int CoordinateList = 172;
+constexpr int PowerSummary = 173;
+constexpr int ExternalBattery = 174;
+constexpr int Minutes = 175;
+constexpr int Seconds = 176;
+constexpr int Degrees = 177;
+constexpr int InUse = 178;
+constexpr int Add = 179;
+constexpr int ReadCoordinates = 180;
+constexpr int WriteCoordinates = 181;
+constexpr int DeleteCoordinate = 182;
+constexpr int MapAll = 183;
+constexpr int MapSelected = 184;
+constexpr int BatteryVoltage = 185;
+constexpr int BatteryRemaining = 186;
+constexpr int BatteryState = 187;
+constexpr int LowBattery = 188;
+constexpr int Critical = 189;
+constexpr int Operational = 190;
+constexpr int WarningLevel = 191;
+constexpr int CriticalLevel = 192;
+constexpr int Discharge = 193;
+constexpr int Volts = 194;
+constexpr int ReadSettings = 195;
+constexpr int WriteSettings = 196;
+constexpr int BaseConfigurationTitle = 197;
+constexpr int ConnectionEstablishment = 198;
+constexpr int Next = 199;
+constexpr int Back = 200;
+constexpr int CoordinateMap = 201;
+constexpr int PowerSource = 202;
+constexpr int InternalBattery = 203;
+constexpr int ExternalPower = 204;
+constexpr int AdvancedSettings = 205;
+constexpr int Gps = 206;
+constexpr int PeakSnr = 207;
+constexpr int Satellites = 208;
+constexpr int StandardDeviation = 209;
+constexpr int Channel = 210;
+constexpr int Frequency = 211;
+constexpr int CommitChanges = 212;
+constexpr int Decibels = 213;
+constexpr int Metres = 214;
+constexpr int ProductTitle = 215;
+constexpr int WritingCoordinates = 216;
+}  // namespace StringIds
+
+// The built-in English text for a string id, or an empty text ("") for an id the table lacks.
+const char* BuiltInStringText(int id);
