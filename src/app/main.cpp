@@ -1,11 +1,11 @@
 #include <QApplication>
 
-#include "app/corrin_dlg.h"
+#include "app/corrin_app.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    CorrinDlg dlg;
-    dlg.exec();
-    return 0;
+    // QApplication first: it takes its own options (such as -platform) out of the arguments.
+    QApplication qapp(argc, argv);
+    CorrinApp app;
+    return app.Run(QCoreApplication::arguments());
 }
