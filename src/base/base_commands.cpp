@@ -34,6 +34,13 @@ std::string ExtBatVWarn(double v) { return WithValue("$KBASE,EXTBATVWARN", Fixed
 std::string IntBatDr(int v) { return WithValue("$KBASE,INTBATDR", std::to_string(v)); }
 std::string ExtBatDr(int v) { return WithValue("$KBASE,EXTBATDR", std::to_string(v)); }
 
+std::vector<std::string> WriteSettings(double intBatVCritical, double extBatVCritical, double intBatVWarn,
+                                       double extBatVWarn, int intBatDr, int extBatDr)
+{
+    return {IntBatVCritical(intBatVCritical), ExtBatVCritical(extBatVCritical), IntBatVWarn(intBatVWarn),
+            ExtBatVWarn(extBatVWarn), IntBatDr(intBatDr), ExtBatDr(extBatDr), std::string(Save)};
+}
+
 std::string AddMark(const std::string& lat, const std::string& lon, const std::string& alt)
 {
     return "$KBASE,ADDMARK," + lat + ',' + lon + ',' + alt;

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace BaseCommands {
 
@@ -29,12 +30,25 @@ std::string IntBatVWarn(double volts);       // "$KBASE,INTBATVWARN,%f"
 std::string ExtBatVWarn(double volts);       // "$KBASE,EXTBATVWARN,%f"
 std::string IntBatDr(int minutesPerVolt);    // "$KBASE,INTBATDR,%i"
 std::string ExtBatDr(int minutesPerVolt);    // "$KBASE,EXTBATDR,%i"
+// "Write Settings": the six values in the order the base expects them, then "$KBASE,SAVE".
+std::vector<std::string> WriteSettings(double intBatVCritical, double extBatVCritical, double intBatVWarn,
+                                       double extBatVWarn, int intBatDr, int extBatDr);
 
 // Marks.
 inline constexpr std::string_view ReferencePosition = "$JRTK,17";
 inline constexpr std::string_view Marks = "$KBASE,MARKS";
 inline constexpr std::string_view ClearMarks = "$KBASE,CLEARMARKS";
 std::string AddMark(const std::string& lat, const std::string& lon, const std::string& alt);  // "$KBASE,ADDMARK,%s,%s,%s"
+
+// Status requests of the base configuration dialog, one per poll, in this rotation.
+inline constexpr std::string_view StatusRotation[] = {
+    PeakSnr, Sats, StDev, PowerSource, Voltage, BatteryTime, Version, BootVersion, Identify,
+};
+
+// Sent by the base configuration dialog when it opens, in this order.
+inline constexpr std::string_view OpeningRequests[] = {
+    ReferencePosition, Config, Marks, Version, BootVersion, Identify,
+};
 
 // Connection and output control.
 inline constexpr std::string_view Application = "$JAPP";
@@ -66,23 +80,31 @@ inline constexpr std::string_view RestoreAfterRadio[] = {
     AsciiDfx, AsciiGpgst, AsciiGpgga, AsciiGpgsv,
 };
 
-// Reply prefixes, each with its trailing comma; recognised anywhere in a sentence.
+// Reply prefixes, each with its trailing comma; recognised anywhere in a sentence. Declared in the
+// order in which the reply parser tries them: the first that occurs wins. The mark replies come first,
+// and "$KBASE,VERSION," before "$KBASE,BOOTVERSION," is harmless since neither contains the other.
 namespace Replies {
-inline constexpr std::string_view PeakSnr = "$KBASE,PEAKSNR,";
+inline constexpr std::string_view Marks = "$KBASE,MARKS,";
+inline constexpr std::string_view ReferencePosition = "$>JRTK,17,";
+inline constexpr std::string_view Voltage = "$KBASE,VOLTAGE,";
+inline constexpr std::string_view IntBatVCritical = "$KBASE,INTBATVCRITICAL,";
 inline constexpr std::string_view Sats = "$KBASE,SATS,";
 inline constexpr std::string_view StDev = "$KBASE,STDEV,";
-inline constexpr std::string_view PowerSource = "$KBASE,PSOURCE,";
-inline constexpr std::string_view Voltage = "$KBASE,VOLTAGE,";
-inline constexpr std::string_view BatteryTime = "$KBASE,BATTIME,";
+inline constexpr std::string_view PeakSnr = "$KBASE,PEAKSNR,";
 inline constexpr std::string_view Version = "$KBASE,VERSION,";
 inline constexpr std::string_view BootVersion = "$KBASE,BOOTVERSION,";
-inline constexpr std::string_view IntBatVCritical = "$KBASE,INTBATVCRITICAL,";
 inline constexpr std::string_view IntBatVWarn = "$KBASE,INTBATVWARN,";
 inline constexpr std::string_view ExtBatVWarn = "$KBASE,EXTBATVWARN,";
 inline constexpr std::string_view IntBatDr = "$KBASE,INTBATDR,";
 inline constexpr std::string_view ExtBatDr = "$KBASE,EXTBATDR,";
-inline constexpr std::string_view ReferencePosition = "$>JRTK,17,";
-inline constexpr std::string_view Marks = "$KBASE,MARKS,";
+inline constexpr std::string_view BatteryTime = "$KBASE,BATTIME,";
+inline constexpr std::string_view PowerSource = "$KBASE,PSOURCE,";
+
+// The base's reply parser tries these in this order.
+inline constexpr std::string_view ParseOrder[] = {
+    Marks, ReferencePosition, Voltage, IntBatVCritical, Sats, StDev, PeakSnr, Version,
+    BootVersion, IntBatVWarn, ExtBatVWarn, IntBatDr, ExtBatDr, BatteryTime, PowerSource,
+};
 
 // Application replies to "$JAPP": the first names a base, the others a rover.
 inline constexpr std::string_view AppBase = "$>JAPP,RTKBAS";

@@ -1,0 +1,144 @@
+#include "base/command_processor.h"
+
+#include <cstddef>
+
+#include "base/base_commands.h"
+#include "base/base_settings.h"
+#include "base/base_status.h"
+#include "connection/model.h"
+#include "marks/mark.h"
+#include "marks/mark_list.h"
+#include "marks/text_number.h"
+
+namespace R = BaseCommands::Replies;
+
+namespace {
+
+// Text before the first comma, and what follows that comma (the whole text again when there is none).
+std::string_view Head(std::string_view s) { return s.substr(0, s.find(',')); }
+std::string_view Rest(std::string_view s)
+{
+    const auto comma = s.find(',');
+    return comma == std::string_view::npos ? s : s.substr(comma + 1);
+}
+
+// Branches in the order of BaseCommands::Replies::ParseOrder.
+enum class EBranch {
+    Marks, ReferencePosition, Voltage, IntBatVCritical, Sats, StDev, PeakSnr, Version,
+    BootVersion, IntBatVWarn, ExtBatVWarn, IntBatDr, ExtBatDr, BatteryTime, PowerSource, Count
+};
+constexpr bool BranchIs(EBranch b, std::string_view prefix)
+{
+    return R::ParseOrder[static_cast<std::size_t>(b)] == prefix;
+}
+static_assert(std::size(R::ParseOrder) == static_cast<std::size_t>(EBranch::Count));
+static_assert(BranchIs(EBranch::Marks, R::Marks) && BranchIs(EBranch::ReferencePosition, R::ReferencePosition) &&
+              BranchIs(EBranch::Voltage, R::Voltage) && BranchIs(EBranch::IntBatVCritical, R::IntBatVCritical) &&
+              BranchIs(EBranch::Sats, R::Sats) && BranchIs(EBranch::StDev, R::StDev) &&
+              BranchIs(EBranch::PeakSnr, R::PeakSnr) && BranchIs(EBranch::Version, R::Version) &&
+              BranchIs(EBranch::BootVersion, R::BootVersion) && BranchIs(EBranch::IntBatVWarn, R::IntBatVWarn) &&
+              BranchIs(EBranch::ExtBatVWarn, R::ExtBatVWarn) && BranchIs(EBranch::IntBatDr, R::IntBatDr) &&
+              BranchIs(EBranch::ExtBatDr, R::ExtBatDr) && BranchIs(EBranch::BatteryTime, R::BatteryTime) &&
+              BranchIs(EBranch::PowerSource, R::PowerSource));
+
+void ApplySetting(CBaseSettings& settings, EBranch branch, std::string_view value)
+{
+    switch (branch) {
+    case EBranch::IntBatVCritical: settings.SetIntBatVCritical(TextToDouble(value)); break;
+    case EBranch::Sats: settings.SetSats(TextToInt(value)); break;
+    case EBranch::StDev: settings.SetStDev(TextToDouble(value)); break;
+    case EBranch::PeakSnr: settings.SetPeakSnr(TextToInt(value)); break;
+    case EBranch::IntBatVWarn: settings.SetIntBatVWarn(TextToDouble(value)); break;
+    case EBranch::ExtBatVWarn: settings.SetExtBatVWarn(TextToDouble(value)); break;
+    case EBranch::IntBatDr: settings.SetIntBatDr(TextToInt(value)); break;
+    case EBranch::ExtBatDr: settings.SetExtBatDr(TextToInt(value)); break;
+    // Only the first character counts: "10" is internal battery too.
+    case EBranch::PowerSource: settings.SetOnInternalBattery(!value.empty() && value[0] == '1'); break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+CCommandProcessor::SFields3 CCommandProcessor::SplitThree(std::string_view value)
+{
+    const std::string_view rest = Rest(value);
+    return {Head(value), Head(rest), Rest(rest)};
+}
+
+CCommandProcessor::SFields2 CCommandProcessor::SplitTwo(std::string_view value)
+{
+    return {Head(value), Head(Rest(value))};
+}
+
+void CCommandProcessor::ParseReply(std::string sentence)
+{
+    if (!m_Status)
+        return;
+    const std::string_view s(sentence);
+
+    // Every prefix begins with '$': a sentence without one holds none.
+    const std::size_t firstDollar = s.find('$');
+    if (firstDollar == std::string_view::npos)
+        return;
+
+    std::size_t branch = 0;
+    std::string_view value;
+    for (; branch < std::size(R::ParseOrder); ++branch) {
+        const std::string_view prefix = R::ParseOrder[branch];
+        const std::size_t at = s.find(prefix, firstDollar);
+        if (at != std::string_view::npos) {
+            value = s.substr(at + prefix.size());
+            break;
+        }
+    }
+    if (branch == std::size(R::ParseOrder))
+        return;
+
+    CBaseSettings* settings = m_Status->GetSettings();
+    CMarkList* marks = m_Status->GetMarks();
+    switch (static_cast<EBranch>(branch)) {
+    case EBranch::Marks: {
+        if (!marks)
+            return;
+        // Remove then add: a mark the list holds moves to the end, so the list ends in the base's order.
+        const SFields3 f = SplitThree(value);
+        marks->RemoveMark(f.first, f.second, f.third);
+        marks->AddMark(std::string(f.first), std::string(f.second), std::string(f.third));
+        break;
+    }
+    case EBranch::ReferencePosition: {
+        CMark* reference = m_Status->GetReferencePosition();
+        if (!reference)
+            return;
+        const SFields3 f = SplitThree(value);
+        reference->Set(std::string(f.first), std::string(f.second), std::string(f.third));
+        // Redraw only when the "In Use" column can show it.
+        if (marks && marks->ContainsNear(*reference))
+            marks->SetModified(true);
+        break;
+    }
+    case EBranch::Voltage:
+        m_Status->SetVoltageText(std::string(value));
+        m_Status->SetVoltage(TextToDouble(value));
+        break;
+    case EBranch::Version:
+        if (m_Model)
+            m_Model->SetBaseFirmwareVersion(std::string(value));
+        break;
+    case EBranch::BootVersion:
+        if (m_Model)
+            m_Model->SetBaseBootloaderVersion(std::string(value));
+        break;
+    case EBranch::BatteryTime: {
+        const SFields2 f = SplitTwo(value);
+        m_Status->SetBatteryMinutes(TextToInt(f.first));
+        m_Status->SetBatteryState(TextToInt(f.second));
+        break;
+    }
+    default:
+        if (settings)
+            ApplySetting(*settings, static_cast<EBranch>(branch), value);
+        break;
+    }
+}

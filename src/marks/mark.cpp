@@ -1,0 +1,28 @@
+#include "marks/mark.h"
+
+#include <cmath>
+
+#include "marks/text_number.h"
+
+void CMark::Set(const std::string& latitude, const std::string& longitude, const std::string& altitude)
+{
+    m_Latitude = latitude;
+    m_Longitude = longitude;
+    m_Altitude = altitude;
+}
+
+namespace {
+bool Near(const std::string& a, const std::string& b)
+{
+    return std::fabs(TextToDouble(a) - TextToDouble(b)) <= CMark::NearTolerance;
+}
+}  // namespace
+
+bool CMark::IsNear(const CMark& other) const
+{
+    // All three pairs are evaluated, whatever the first ones give.
+    const bool lat = Near(m_Latitude, other.m_Latitude);
+    const bool lon = Near(m_Longitude, other.m_Longitude);
+    const bool alt = Near(m_Altitude, other.m_Altitude);
+    return lat && lon && alt;
+}

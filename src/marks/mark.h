@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+// One stored base coordinate. The three values stay the texts that were typed or received: the base
+// gets back exactly what it sent, and 1.5 and 1.50 remain different marks.
+class CMark {
+public:
+    CMark() = default;
+    CMark(std::string latitude, std::string longitude, std::string altitude)
+        : m_Latitude(std::move(latitude)), m_Longitude(std::move(longitude)), m_Altitude(std::move(altitude))
+    {
+    }
+    virtual ~CMark() = default;
+    CMark(const CMark&) = default;
+    CMark& operator=(const CMark&) = default;
+    CMark(CMark&&) noexcept = default;
+    CMark& operator=(CMark&&) noexcept = default;
+
+    void Set(const std::string& latitude, const std::string& longitude, const std::string& altitude);
+
+    const std::string& GetLatitude() const { return m_Latitude; }
+    const std::string& GetLongitude() const { return m_Longitude; }
+    const std::string& GetAltitude() const { return m_Altitude; }
+
+    // Numeric comparison, used only to find the mark the base is using: every pair of values within
+    // NearTolerance, inclusive. Texts without a number count as 0.
+    bool IsNear(const CMark& other) const;
+    static constexpr double NearTolerance = 1e-7;
+
+    // Identical texts, character by character.
+    bool operator==(const CMark& other) const = default;
+
+private:
+    std::string m_Latitude;
+    std::string m_Longitude;
+    std::string m_Altitude;
+};

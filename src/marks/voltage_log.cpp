@@ -1,0 +1,124 @@
+#include "marks/voltage_log.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <system_error>
+
+CVoltageLog::CVoltageLog()
+    : m_Monotonic([] { return std::chrono::steady_clock::now(); }),
+      m_Local([] {
+          const std::time_t now = std::time(nullptr);
+          std::tm tm{};
+          localtime_r(&now, &tm);
+          return tm;
+      })
+{
+}
+
+CVoltageLog::~CVoltageLog() { Stop(); }
+
+CVoltageLog& CVoltageLog::Process()
+{
+    static CVoltageLog log;
+    return log;
+}
+
+void CVoltageLog::SetClocks(MonotonicClock monotonic, LocalClock local)
+{
+    if (monotonic)
+        m_Monotonic = std::move(monotonic);
+    if (local)
+        m_Local = std::move(local);
+}
+
+bool CVoltageLog::Start(const std::filesystem::path& path)
+{
+    Stop();
+    m_LastError.clear();
+    m_File.open(path, std::ios::binary | std::ios::trunc);
+    if (!m_File) {
+        const int err = errno;
+        m_File.close();
+        m_File.clear();
+        m_LastError = "Cannot create " + path.string() + ": " + std::generic_category().message(err) + ".";
+        return false;
+    }
+    m_File << Header;
+    m_File.flush();
+    if (!m_File) {
+        m_File.close();
+        m_File.clear();
+        m_LastError = "Cannot write " + path.string() + ".";
+        return false;
+    }
+    m_Path = path;
+    m_Active = true;
+    m_LastTick = m_Monotonic();
+    return true;
+}
+
+void CVoltageLog::Stop()
+{
+    if (m_File.is_open())
+        m_File.close();
+    m_File.clear();
+    m_Active = false;
+}
+
+void CVoltageLog::AddSample(double volts)
+{
+    if (volts > MinimumVoltage) {
+        m_VoltageSum += volts;
+        ++m_VoltageSamples;
+    }
+}
+
+bool CVoltageLog::Tick()
+{
+    if (!m_Active)
+        return true;
+    const auto now = m_Monotonic();
+    if (now > m_LastTick)
+        m_Pending += now - m_LastTick;
+    m_LastTick = now;
+    // After a long stall the missing minutes follow one per tick, with empty averages.
+    if (m_Pending < LinePeriod)
+        return true;
+    m_Pending -= LinePeriod;
+    return WriteLine();
+}
+
+bool CVoltageLog::WriteLine()
+{
+    m_File << FormatLine(m_Local(), m_LineCounter, m_VoltageSum, m_VoltageSamples);
+    m_File.flush();
+    if (!m_File) {
+        m_LastError = "Cannot write " + m_Path.string() + ".";
+        Stop();
+        return false;
+    }
+    // The counter wraps as the original's did, skipping -1.
+    int next = static_cast<int>(static_cast<unsigned>(m_LineCounter) + 1u);
+    m_LineCounter = next == -1 ? 0 : next;
+    m_VoltageSum = 0.0;
+    m_VoltageSamples = 0;
+    return true;
+}
+
+std::string CVoltageLog::FormatLine(const std::tm& time, int minute, double voltageSum, int samples)
+{
+    char head[96];
+    std::snprintf(head, sizeof head, "%d/%d/%d %d:%02d:%02d,%d,", time.tm_mon + 1, time.tm_mday,
+                  time.tm_year + 1900, time.tm_hour, time.tm_min, time.tm_sec, minute);
+    std::string line(head);
+    if (samples > 0) {
+        // Fixed six decimals with a point, whatever the process locale.
+        char volts[400];
+        auto [end, ec] = std::to_chars(volts, volts + sizeof volts, voltageSum / samples, std::chars_format::fixed, 6);
+        if (ec == std::errc())
+            line.append(volts, end);
+    }
+    line += '\n';
+    return line;
+}
