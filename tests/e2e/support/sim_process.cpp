@@ -1,0 +1,213 @@
+#include "e2e/support/sim_process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#ifndef VARNEL_SIM_PATH
+#define VARNEL_SIM_PATH "varnel-sim"
+#endif
+
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Reverses the simulator's escaping: \\ \r \n \t and \xHH; everything else stands for itself.
+std::string Unescape(const std::string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 >= text.size()) {
+            out += text[i];
+            continue;
+        }
+        char c = text[++i];
+        if (c == 'r') out += '\r';
+        else if (c == 'n') out += '\n';
+        else if (c == 't') out += '\t';
+        else if (c == 'x' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+            i += 2;
+        } else out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+SimProcess::SimProcess(const Options& options)
+{
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "varnel-simproc-XXXXXX").string();
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    if (!mkdtemp(buf.data()))
+        return;
+    m_root = buf.data();
+    if (options.comDir.empty()) {
+        m_comDir = m_root + "/com";
+        m_ownComDir = true;
+        fs::create_directories(m_comDir);
+    } else {
+        m_comDir = options.comDir;
+    }
+    m_logPath = m_root + "/sim.log";
+    m_outPath = m_root + "/sim.out";
+    setenv("VARNEL_COM_DIR", m_comDir.c_str(), 1);
+
+    std::vector<std::string> args = {VARNEL_SIM_PATH, "--receiver", options.receiver, "--radio", options.radio,
+                                     "--log", m_logPath};
+    if (options.direct) args.push_back("--direct");
+    if (options.silent) args.push_back("--silent");
+    if (options.com > 0) { args.push_back("--com"); args.push_back(std::to_string(options.com)); }
+    if (!options.marksFile.empty()) { args.push_back("--marks"); args.push_back(options.marksFile); }
+    args.insert(args.end(), options.extraArgs.begin(), options.extraArgs.end());
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    int out = open(m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (out < 0)
+        return;
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out, STDOUT_FILENO);
+        int devnull = open("/dev/null", O_RDONLY);
+        if (devnull >= 0) dup2(devnull, STDIN_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out);
+    if (pid < 0)
+        return;
+    m_pid = pid;
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::string text = ReadFile(m_outPath);
+        if (auto nl = text.find('\n'); nl != std::string::npos) {
+            std::string line = text.substr(0, nl);
+            if (line.rfind("COM", 0) == 0) {
+                auto space = line.find(' ');
+                if (space != std::string::npos) {
+                    m_com = std::atoi(line.c_str() + 3);
+                    m_device = line.substr(space + 1);
+                }
+            }
+            break;
+        }
+        if (!Running())
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+SimProcess::~SimProcess()
+{
+    Stop();
+    if (!m_root.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(m_root, ec);
+    }
+}
+
+bool SimProcess::Started() const { return m_pid > 0 && m_com > 0 && !m_device.empty(); }
+int SimProcess::ComNumber() const { return m_com; }
+std::string SimProcess::DevicePath() const { return m_device; }
+std::string SimProcess::ComDir() const { return m_comDir; }
+std::string SimProcess::LogPath() const { return m_logPath; }
+
+std::vector<SimProcess::Burst> SimProcess::ReceivedBursts() const
+{
+    std::vector<Burst> bursts;
+    std::istringstream in(ReadFile(m_logPath));
+    std::string line;
+    while (std::getline(in, line)) {
+        // "R <ms> <escaped bytes>"; a line still being written has no newline yet and is skipped by eof.
+        if (in.eof() || line.size() < 4 || line[0] != 'R' || line[1] != ' ')
+            continue;
+        auto space = line.find(' ', 2);
+        if (space == std::string::npos)
+            continue;
+        bursts.push_back({std::atoll(line.c_str() + 2), Unescape(line.substr(space + 1))});
+    }
+    return bursts;
+}
+
+std::string SimProcess::Received() const
+{
+    std::string all;
+    for (const auto& burst : ReceivedBursts())
+        all += burst.bytes;
+    return all;
+}
+
+bool SimProcess::WaitReceived(const std::string& needle, int timeoutMs) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (Received().find(needle) != std::string::npos)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+bool SimProcess::Running() const
+{
+    if (m_pid <= 0 || m_status != -1)
+        return false;
+    int status = 0;
+    pid_t r = waitpid(m_pid, &status, WNOHANG);
+    if (r == m_pid) {
+        m_status = status;
+        return false;
+    }
+    return r == 0;
+}
+
+void SimProcess::Stop()
+{
+    if (!Running())
+        return;
+    kill(m_pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        pid_t r = waitpid(m_pid, &status, WNOHANG);
+        if (r == m_pid) {
+            m_status = status;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(m_pid, SIGKILL);
+    if (waitpid(m_pid, &status, 0) == m_pid)
+        m_status = status;
+}
+
+int SimProcess::ExitStatus() const { return m_status; }
