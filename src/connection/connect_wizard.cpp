@@ -4,6 +4,7 @@
 
 #include "base/base_commands.h"
 #include "connection/model.h"
+#include "ui/string_table.h"
 
 namespace BC = BaseCommands;
 
@@ -37,6 +38,15 @@ std::vector<SProbeStep> FirstTickSteps(int modeCode)
     return steps;
 }
 
+std::vector<std::string_view> ClosingSentences(int modeCode)
+{
+    std::vector<std::string_view> sentences;
+    if (modeCode != ModeCodes::BaseConfiguration)
+        sentences.assign(std::begin(BC::RestoreAfterRadio), std::end(BC::RestoreAfterRadio));
+    sentences.push_back(BC::WatchdogOn);
+    return sentences;
+}
+
 int WizardBaudRate(int modeCode, int modelBaudRate)
 {
     if (modeCode == ModeCodes::DirectRover || modeCode == ModeCodes::DirectBase)
@@ -47,15 +57,15 @@ int WizardBaudRate(int modeCode, int modelBaudRate)
 SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKind)
 {
     if (!portOpen)
-        return {168, true, false};
+        return {StringIds::ConnectionFailedOnPort, true, false};
     if (const SRadioRule* rule = RadioRuleForMode(modeCode))
         return {rule->TextId, false, true};
     if (modeCode == ModeCodes::RadioConfiguration)
-        return {164, false, false};
+        return {StringIds::RadioNotResponding, false, false};
     if (modeCode == ModeCodes::BaseConfiguration) {
         if (receiverKind == ReceiverKinds::Base)
-            return {167, false, true};
-        return {166, false, false};
+            return {StringIds::ConnectedToBase, false, true};
+        return {StringIds::InvalidModeNeedsBase, false, false};
     }
     return {};
 }

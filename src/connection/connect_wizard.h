@@ -38,6 +38,10 @@ struct SProbeStep {
 // pass-through, then "$JAPP" twice, then (except for base configuration) the radio probes.
 std::vector<SProbeStep> FirstTickSteps(int modeCode);
 
+// What the main dialog sends, without pauses, when a connection ends: the counterparts of the
+// radio probes (except after base configuration), then the watchdog back on.
+std::vector<std::string_view> ClosingSentences(int modeCode);
+
 // The baud rate the wizard opens the port with.
 int WizardBaudRate(int modeCode, int modelBaudRate);
 

@@ -6,6 +6,7 @@
 
 #include "base/base_commands.h"
 #include "connection/model.h"
+#include "ui/string_table.h"
 
 namespace {
 
@@ -39,9 +40,9 @@ void ReadSatelValues(const std::string& acc, CModel& model)
 
 constexpr SRadioRule Rules[] = {
     {"Microhard", "MHX920", ModeCodes::MicrohardBase, ModeCodes::MicrohardRover,
-     ModeCodes::MicrohardBase, ModeCodes::MicrohardRover, 162, nullptr},
-    {"Maxstream", "Firm", ModeCodes::MaxstreamBase, ModeCodes::MaxstreamRover, 0, 0, 163, nullptr},
-    {"Satel", "MHz", ModeCodes::SatelBase, ModeCodes::SatelRover, 0, 0, 165, &ReadSatelValues},
+     ModeCodes::MicrohardBase, ModeCodes::MicrohardRover, StringIds::MicrohardDetected, nullptr},
+    {"Maxstream", "Firm", ModeCodes::MaxstreamBase, ModeCodes::MaxstreamRover, 0, 0, StringIds::MaxstreamDetected, nullptr},
+    {"Satel", "MHz", ModeCodes::SatelBase, ModeCodes::SatelRover, 0, 0, StringIds::SatelDetected, &ReadSatelValues},
 };
 
 std::string_view SkipBlanks(std::string_view text)

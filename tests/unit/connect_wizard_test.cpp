@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <cstring>
 #include <deque>
@@ -76,10 +77,10 @@ private:
     CModel& m_Model;
 };
 
-struct Run {
+struct WizardRun {
     CModel model;
     FakeHost host{model};
-    explicit Run(int mode, int port = 3)
+    explicit WizardRun(int mode, int port = 3)
     {
         model.SetModeCode(mode);
         model.SetPortNumber(port);
@@ -105,7 +106,7 @@ const std::vector<std::string> Opening = {
 
 TEST(ConnectWizard, BaseConfigurationSendsNoRadioProbesAndFinishesAtOnce)
 {
-    Run r(ModeCodes::BaseConfiguration);
+    WizardRun r(ModeCodes::BaseConfiguration);
     r.model.SetReceiverKind(ReceiverKinds::Rover);  // left over from an earlier run
     r.host.Replies.push_back("$>JAPP,RTKBAS,LOCDIF\r\n");
     CConnectWizard wizard(&r.model, &r.host);
@@ -136,7 +137,7 @@ TEST(ConnectWizard, BaseConfigurationSendsNoRadioProbesAndFinishesAtOnce)
 TEST(ConnectWizard, BaseConfigurationWithoutABaseIsAnInvalidMode)
 {
     for (const char* reply : {"$>JAPP,WAAS,1\r\n", ""}) {
-        Run r(ModeCodes::BaseConfiguration);
+        WizardRun r(ModeCodes::BaseConfiguration);
         r.host.Replies.push_back(reply);
         CConnectWizard wizard(&r.model, &r.host);
         EXPECT_FALSE(wizard.Tick());
@@ -147,7 +148,7 @@ TEST(ConnectWizard, BaseConfigurationWithoutABaseIsAnInvalidMode)
 
 TEST(ConnectWizard, RadioProbesFollowInOrderWithTheirGuardTimes)
 {
-    Run r(ModeCodes::RadioConfiguration);
+    WizardRun r(ModeCodes::RadioConfiguration);
     r.host.Replies.push_back("$>JAPP,RTKBAS\r\nOK\r\nMHX920\r\n");
     CConnectWizard wizard(&r.model, &r.host);
     EXPECT_FALSE(wizard.Tick());
@@ -158,7 +159,7 @@ TEST(ConnectWizard, RadioProbesFollowInOrderWithTheirGuardTimes)
                           "line SL&F?", "line SL&F?"})
         expected.push_back(s);
     EXPECT_EQ(r.host.Sent(), expected);
-    EXPECT_EQ(r.host.PausedMs, 140 + 2720 + 100);
+    EXPECT_EQ(r.host.PausedMs, 120 + 2720 + 100);
     // "+++" is framed by the escape guard times.
     auto at = std::find(r.host.Events.begin(), r.host.Events.end(), "raw +++");
     ASSERT_NE(at, r.host.Events.end());
@@ -172,7 +173,7 @@ TEST(ConnectWizard, RadioProbesFollowInOrderWithTheirGuardTimes)
 
 TEST(ConnectWizard, SilentRadioGivesUpAfterEightTicks)
 {
-    Run r(ModeCodes::RadioConfiguration);
+    WizardRun r(ModeCodes::RadioConfiguration);
     CConnectWizard wizard(&r.model, &r.host);
     EXPECT_EQ(r.Complete(wizard), WizardTiming::MaxTicks);
     EXPECT_EQ(r.host.Reads, 8);
@@ -184,7 +185,7 @@ TEST(ConnectWizard, SilentRadioGivesUpAfterEightTicks)
 
 TEST(ConnectWizard, RadioFoundOnALaterTickEndsThatTick)
 {
-    Run r(ModeCodes::RadioConfiguration);
+    WizardRun r(ModeCodes::RadioConfiguration);
     r.host.Replies = {"$>JAPP,LOCRTK\r\n", "", "Fi", "rmware\r\n"};
     CConnectWizard wizard(&r.model, &r.host);
     EXPECT_EQ(r.Complete(wizard), 4);
@@ -194,7 +195,7 @@ TEST(ConnectWizard, RadioFoundOnALaterTickEndsThatTick)
 
 TEST(ConnectWizard, DirectConnectionOpensAtNineThousandSixHundred)
 {
-    Run r(ModeCodes::DirectBase);
+    WizardRun r(ModeCodes::DirectBase);
     r.host.Replies.push_back("\r\nMHX920\r\n");
     CConnectWizard wizard(&r.model, &r.host);
     EXPECT_FALSE(wizard.Tick());
@@ -202,7 +203,7 @@ TEST(ConnectWizard, DirectConnectionOpensAtNineThousandSixHundred)
     EXPECT_EQ(r.model.GetModeCode(), ModeCodes::MicrohardBase);
     EXPECT_EQ(r.host.Last.TextId, 162);
 
-    Run rover(ModeCodes::DirectRover);
+    WizardRun rover(ModeCodes::DirectRover);
     rover.host.Replies.push_back("Firm 1.0\r\n");  // no receiver, so no Maxstream mode
     CConnectWizard w2(&rover.model, &rover.host);
     EXPECT_FALSE(w2.Tick());
@@ -214,7 +215,7 @@ TEST(ConnectWizard, DirectConnectionOpensAtNineThousandSixHundred)
 
 TEST(ConnectWizard, PortThatDoesNotOpenIsReportedWithItsNumber)
 {
-    Run r(ModeCodes::RadioConfiguration, 7);
+    WizardRun r(ModeCodes::RadioConfiguration, 7);
     r.host.OpenSucceeds = false;
     CConnectWizard wizard(&r.model, &r.host);
     r.Complete(wizard);
@@ -241,7 +242,7 @@ TEST(ConnectWizard, ResultTableCoversEveryMode)
 
 TEST(ConnectWizard, ProgressBarHoldsStillForTheProcessFirstFifteenTicks)
 {
-    Run r(ModeCodes::RadioConfiguration);
+    WizardRun r(ModeCodes::RadioConfiguration);
     CConnectWizard first(&r.model, &r.host);
     r.Complete(first);  // 8 ticks
     EXPECT_EQ(r.host.Steps, 0);
@@ -255,4 +256,16 @@ TEST(ConnectWizard, ProgressBarHoldsStillForTheProcessFirstFifteenTicks)
     (void)host2;
     EXPECT_EQ(host2.Steps, 1);
     EXPECT_EQ(WizardCounters::Progress(), 17);
+}
+
+TEST(ConnectWizard, ClosingSentencesUndoTheProbes)
+{
+    const std::vector<std::string_view> afterRadio = {
+        "ATO", "ATCN", "$KBASE,PASSTHROUGH,0", "$JCONN,X", "$JBIN,1", "$JASC,DFX,1",
+        "$JASC,GPGST,1", "$JASC,GPGGA,1", "$JASC,GPGSV,1", "$KBASE,WATCHDOG,1",
+    };
+    EXPECT_EQ(ClosingSentences(ModeCodes::SatelRover), afterRadio);
+    EXPECT_EQ(ClosingSentences(ModeCodes::RadioConfiguration), afterRadio);
+    EXPECT_EQ(ClosingSentences(ModeCodes::BaseConfiguration),
+              std::vector<std::string_view>{"$KBASE,WATCHDOG,1"});
 }
