@@ -1,0 +1,83 @@
+#include "ui/edit_filter.h"
+
+namespace {
+
+bool IsSignChar(char32_t c) { return c == U'+' || c == U'-'; }
+
+}  // namespace
+
+bool CEditFilter::IsPrintable(char32_t c)
+{
+    if (c < 0x20 || c == 0x7f)
+        return false;
+    if (c >= 0x80 && c < 0xa0)  // C1 controls
+        return false;
+    return c <= 0x10ffff;
+}
+
+bool CEditFilter::HasSign(const std::string& text)
+{
+    return text.find_first_of("+-") != std::string::npos;
+}
+
+CEditFilter::EAction CEditFilter::OnChar(char32_t c, const std::string& text, int selStart, int selEnd,
+                                         int textLength) const
+{
+    if (NextFieldChar >= 0 && c == static_cast<char32_t>(NextFieldChar))
+        return EAction::NextField;
+    if (AllowedChars) {
+        // The set is plain ASCII; anything beyond it cannot be in it.
+        const bool allowed = c < 0x80 && AllowedChars->find(static_cast<char>(c)) != std::string::npos;
+        if (!allowed)
+            return IsPrintable(c) ? EAction::Beep : EAction::Default;
+    } else if (!IsPrintable(c)) {
+        return EAction::Default;
+    }
+    if (IsSignChar(c) && SingleSign && HasSign(text)) {
+        // A selection covering the whole text is about to be replaced, sign and all.
+        const bool wholeSelected = selStart == 0 && selEnd >= textLength;
+        if (!wholeSelected)
+            return EAction::Beep;
+    }
+    return EAction::Insert;
+}
+
+std::string CEditFilter::MoveSignToFront(const std::string& text)
+{
+    if (!HasSign(text))
+        return text;
+    std::string s = " " + text;
+    for (std::size_t i = 1; i < s.size();) {
+        if (s[i] == '+' || s[i] == '-') {
+            s[0] = s[i];
+            s.erase(i, 1);
+        } else {
+            ++i;
+        }
+    }
+    return s;
+}
+
+int CEditFilter::Length(const std::string& text)
+{
+    int n = 0;
+    for (unsigned char ch : text)
+        if ((ch & 0xc0) != 0x80)
+            ++n;
+    return n;
+}
+
+CEditFilter::SAfterInsert CEditFilter::AfterInsert(std::string& text) const
+{
+    SAfterInsert r;
+    if (SignFirst) {
+        std::string moved = MoveSignToFront(text);
+        if (moved != text || HasSign(text)) {
+            r.TextChanged = true;
+            text = std::move(moved);
+        }
+    }
+    if (MaxChars != -1 && Length(text) >= MaxChars)
+        r.MoveNext = true;
+    return r;
+}

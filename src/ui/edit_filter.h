@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// Key filtering of the field-by-field numeric edit (CAutoEdit), kept free of any toolkit so the
+// rules can be tested on their own. The widget asks OnChar what to do with a typed character,
+// lets the edit insert it when told to, then calls AfterInsert.
+class CEditFilter
+{
+public:
+    enum class EAction {
+        NextField,  // move the focus on; the character is not inserted
+        Beep,       // refuse the character audibly
+        Default,    // not a printable character: let the edit handle it (backspace, shortcuts)
+        Insert,     // let the edit insert it, then call AfterInsert
+    };
+
+    int NextFieldChar = '.';
+    int MaxChars = -1;  // -1: no automatic advance
+    std::optional<std::string> AllowedChars;  // none: every character accepted
+    bool SingleSign = false;
+    bool SignFirst = false;
+
+    void SetAllowedChars(const std::string& chars) { AllowedChars = chars; }
+
+    // c is the typed character (a Unicode code point). selStart/selEnd and textLength are in the
+    // same units, whatever the widget counts in.
+    EAction OnChar(char32_t c, const std::string& text, int selStart, int selEnd, int textLength) const;
+
+    struct SAfterInsert {
+        bool TextChanged = false;  // the sign was moved: set the text, caret at its end
+        bool MoveNext = false;
+    };
+    // text is updated in place.
+    SAfterInsert AfterInsert(std::string& text) const;
+
+    static bool IsPrintable(char32_t c);
+    static bool HasSign(const std::string& text);
+    // Gathers the sign(s) into one at the front ("12-" gives "-12"); the last sign typed wins.
+    static std::string MoveSignToFront(const std::string& text);
+    // Length in code points of UTF-8 text, as a widget counts characters.
+    static int Length(const std::string& text);
+};
