@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "serial/serial_port.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+template <std::size_t N>
+std::string Bytes(const char (&literal)[N])
+{
+    return std::string(literal, N - 1);
+}
+
+// A pseudo-terminal whose slave is COM7 through an alias in a private alias folder; the test
+// holds the master as the "receiver".
+class SerialPortTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/varnel-serial-port-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        m_dir = tmpl;
+        ::setenv("VARNEL_COM_DIR", m_dir.c_str(), 1);
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(m_master, 0);
+        ASSERT_EQ(::grantpt(m_master), 0);
+        ASSERT_EQ(::unlockpt(m_master), 0);
+        m_slave = ::ptsname(m_master);
+        fs::create_symlink(m_slave, fs::path(m_dir) / "com7");
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    }
+
+    void TearDown() override
+    {
+        CloseMaster();
+        ::unsetenv("VARNEL_COM_DIR");
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+
+    void CloseMaster()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
+    void ToPort(const std::string& bytes)
+    {
+        ASSERT_EQ(::write(m_master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+
+    // What the port sent, collected until `expected` bytes or a generous deadline.
+    std::string FromPort(std::size_t expected)
+    {
+        std::string got;
+        const auto deadline = std::chrono::steady_clock::now() + 3s;
+        while (got.size() < expected && std::chrono::steady_clock::now() < deadline) {
+            pollfd p{m_master, POLLIN, 0};
+            if (::poll(&p, 1, 50) > 0) {
+                char buf[4096];
+                const ssize_t r = ::read(m_master, buf, sizeof buf);
+                if (r > 0)
+                    got.append(buf, static_cast<std::size_t>(r));
+            }
+        }
+        return got;
+    }
+
+    // Nothing more from the port within a short while.
+    std::string Leftover()
+    {
+        std::this_thread::sleep_for(50ms);
+        std::string got;
+        char buf[256];
+        ssize_t r;
+        while ((r = ::read(m_master, buf, sizeof buf)) > 0)
+            got.append(buf, static_cast<std::size_t>(r));
+        return got;
+    }
+
+    static bool WaitAvailable(const CSerialPort& port, int count)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 3s;
+        while (port.Available() < count && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(2ms);
+        return port.Available() >= count;
+    }
+
+    std::string m_dir;
+    std::string m_slave;
+    int m_master = -1;
+};
+
+TEST_F(SerialPortTest, ClosedPortDoesNothing)
+{
+    CSerialPort port;
+    char buf[16];
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(port.Close());
+    EXPECT_EQ(port.Write("+++", 3), 0);
+    EXPECT_EQ(port.WriteLine("$JAPP"), 0);
+    port.WriteByte('x');
+    EXPECT_EQ(port.Purge(), 0);
+    EXPECT_EQ(port.Read(buf, sizeof buf), 0);
+    EXPECT_EQ(port.Available(), 0);
+    EXPECT_EQ(Leftover(), "");
+}
+
+TEST_F(SerialPortTest, WritesPassUnchangedWithOrWithoutLineEnd)
+{
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(7, 19200));
+    EXPECT_TRUE(port.IsOpen());
+
+    EXPECT_EQ(port.Write("+++", 3), 3);
+    EXPECT_EQ(FromPort(3), "+++");
+    EXPECT_EQ(Leftover(), "");
+
+    EXPECT_EQ(port.WriteLine(""), 0);
+    EXPECT_EQ(FromPort(2), "\r\n");
+    EXPECT_EQ(Leftover(), "");
+
+    EXPECT_EQ(port.WriteLine("$JAPP"), 5);
+    EXPECT_EQ(FromPort(7), "$JAPP\r\n");
+
+    // No output translation: a lone LF stays LF, CR stays CR, control bytes and NUL pass.
+    const std::string raw = Bytes("a\nb\rc\x11\x13\0\x7f\xff");
+    EXPECT_EQ(port.Write(raw.data(), static_cast<int>(raw.size())), 10);
+    port.WriteByte(0x03);
+    EXPECT_EQ(FromPort(11), raw + "\x03");
+
+    EXPECT_EQ(port.Write("x", 0), 0);
+    EXPECT_EQ(port.Write("x", -1), 0);
+    EXPECT_EQ(Leftover(), "");
+}
+
+TEST_F(SerialPortTest, ReadsReturnWhatArrivedWithoutTranslationOrEcho)
+{
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(7, 19200));
+    char buf[2048];
+    EXPECT_EQ(port.Read(buf, sizeof buf), 0); // nothing waiting: returns at once
+
+    const std::string sent = Bytes("$>JAPP,1\r\nOK\r\r\n\x03\x1a\x11\x13\0x");
+    ToPort(sent);
+    ASSERT_TRUE(WaitAvailable(port, static_cast<int>(sent.size())));
+    EXPECT_EQ(std::string(buf, static_cast<std::size_t>(port.Read(buf, sizeof buf))), sent);
+    EXPECT_EQ(Leftover(), ""); // no echo back to the sender
+
+    std::string many(1500, '\0');
+    for (std::size_t i = 0; i < many.size(); ++i)
+        many[i] = static_cast<char>('A' + i % 26);
+    ToPort(many);
+    ASSERT_TRUE(WaitAvailable(port, 1500));
+    ASSERT_EQ(port.Read(buf, 1024), 1024);
+    std::string got(buf, 1024);
+    ASSERT_EQ(port.Read(buf, 1024), 476);
+    got.append(buf, 476);
+    EXPECT_EQ(got, many);
+    EXPECT_EQ(port.Read(buf, 1024), 0);
+    EXPECT_EQ(port.Read(buf, 0), 0);
+}
+
+TEST_F(SerialPortTest, OpenSetsSpeedAndEightBitsAndKeepsTheOtherLineSettings)
+{
+    // An unlocked descriptor of our own shows what the port did to the line.
+    const int probe = ::open(m_slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(probe, 0);
+    termios t{};
+    ASSERT_EQ(::tcgetattr(probe, &t), 0);
+    // A pseudo-terminal forces 8 bits without parity itself; odd parity, two stop bits and
+    // hardware flow control it keeps, so those show that the port leaves them alone.
+    t.c_cflag |= PARODD | CSTOPB | CRTSCTS;
+    t.c_iflag |= ICRNL | IXON | INLCR;
+    t.c_oflag |= OPOST | ONLCR;
+    t.c_lflag |= ICANON | ECHO | ISIG;
+    ASSERT_EQ(::tcsetattr(probe, TCSANOW, &t), 0);
+
+    CSerialPort port;
+    EXPECT_FALSE(port.Open(7, 12345)); // no such speed
+    EXPECT_FALSE(port.IsOpen());
+    ASSERT_TRUE(port.Open(7, 9600));
+    ASSERT_EQ(::tcgetattr(probe, &t), 0);
+    EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B9600));
+    EXPECT_EQ(::cfgetispeed(&t), static_cast<speed_t>(B9600));
+    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(t.c_cflag & (PARODD | CSTOPB | CRTSCTS), static_cast<tcflag_t>(PARODD | CSTOPB | CRTSCTS));
+    EXPECT_EQ(t.c_iflag & (ICRNL | IXON | INLCR | IGNCR), 0u);
+    EXPECT_EQ(t.c_oflag & OPOST, 0u);
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+
+    // Open on an open port changes nothing, the speed included.
+    EXPECT_TRUE(port.Open(7, 115200));
+    ASSERT_EQ(::tcgetattr(probe, &t), 0);
+    EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B9600));
+    port.Close();
+    ::close(probe);
+}
+
+TEST_F(SerialPortTest, HeldPortCannotBeOpenedAgain)
+{
+    CSerialPort first;
+    ASSERT_TRUE(first.Open(7, 19200));
+
+    CSerialPort second;
+    EXPECT_FALSE(second.Open(7, 19200));
+    EXPECT_FALSE(second.IsOpen());
+
+    // Another process neither.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        CSerialPort other;
+        ::_exit(other.Open(7, 19200) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a second process opened a held port";
+
+    // Released by Close.
+    EXPECT_TRUE(first.Close());
+    EXPECT_FALSE(first.IsOpen());
+    EXPECT_TRUE(second.Open(7, 19200));
+}
+
+TEST_F(SerialPortTest, FailedOpenLeavesNothingBehind)
+{
+    fs::create_symlink("/nonexistent/tty", fs::path(m_dir) / "COM250");
+    CSerialPort port;
+    EXPECT_FALSE(port.Open(250, 19200)); // alias to nothing, no device by the rule
+    EXPECT_FALSE(port.Open(0, 19200));
+    EXPECT_FALSE(port.Open(-3, 19200));
+    EXPECT_FALSE(port.Open(4000, 19200));
+    EXPECT_FALSE(port.IsOpen());
+    ASSERT_TRUE(port.Open(7, 19200));
+    EXPECT_EQ(port.WriteLine("ok"), 2);
+    EXPECT_EQ(FromPort(4), "ok\r\n");
+}
+
+TEST_F(SerialPortTest, AliasNameIsCaseInsensitive)
+{
+    fs::create_symlink(m_slave, fs::path(m_dir) / "Com12");
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(12, 19200));
+    EXPECT_EQ(port.WriteLine("$X"), 2);
+    EXPECT_EQ(FromPort(4), "$X\r\n");
+}
+
+TEST_F(SerialPortTest, HangUpEndsReadsAndDropsWritesQuietly)
+{
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(7, 19200));
+    CloseMaster();
+
+    char buf[64];
+    EXPECT_EQ(port.Read(buf, sizeof buf), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.WriteLine("$JRTK,17"), 8);
+    EXPECT_EQ(port.Write("+++", 3), 3);
+    port.WriteByte('x');
+    // Bytes are dropped at once rather than after a second each.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
+    EXPECT_EQ(port.Read(buf, sizeof buf), 0);
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_TRUE(port.Close());
+}
+
+TEST_F(SerialPortTest, PurgeDiscardsWhatWaits)
+{
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(7, 19200));
+    ToPort("stale reply\r\n");
+    ASSERT_TRUE(WaitAvailable(port, 13));
+    EXPECT_EQ(port.Purge(), 1);
+    char buf[64];
+    EXPECT_EQ(port.Read(buf, sizeof buf), 0);
+    ToPort("fresh");
+    ASSERT_TRUE(WaitAvailable(port, 5));
+    EXPECT_EQ(std::string(buf, static_cast<std::size_t>(port.Read(buf, sizeof buf))), "fresh");
+}
+
+TEST_F(SerialPortTest, PortCanBeHandedToAnotherThreadAndBack)
+{
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(7, 19200));
+    std::thread poller([&] {
+        EXPECT_TRUE(port.IsOpen());
+        port.WriteLine("ATS123?");
+    });
+    poller.join();
+    EXPECT_EQ(FromPort(9), "ATS123?\r\n");
+    std::thread closer([&] { port.Close(); });
+    closer.join();
+    EXPECT_FALSE(port.IsOpen());
+}
+
+} // namespace
