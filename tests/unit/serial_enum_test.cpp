@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "serial/serial_enum.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using List = std::vector<std::string>;
+
+List Texts(const std::vector<SPortListEntry>& entries)
+{
+    List out;
+    for (const auto& e : entries)
+        out.push_back(e.text + " #" + std::to_string(e.portNumber));
+    return out;
+}
+
+SSerInfo Friendly(const std::string& friendlyName)
+{
+    SSerInfo s;
+    s.FriendlyName = friendlyName;
+    return s;
+}
+
+TEST(SerialNumbering, DeviceNamesMapToSeparateRanges)
+{
+    EXPECT_EQ(ComNumberForDeviceName("ttyS0"), 1);
+    EXPECT_EQ(ComNumberForDeviceName("ttyS31"), 32);
+    EXPECT_EQ(ComNumberForDeviceName("ttyUSB0"), 33);
+    EXPECT_EQ(ComNumberForDeviceName("ttyUSB31"), 64);
+    EXPECT_EQ(ComNumberForDeviceName("ttyACM0"), 65);
+    EXPECT_EQ(ComNumberForDeviceName("ttyAMA0"), 97);
+    for (const char* none : {"ttyS32", "ttyUSB32", "ttyUSB01", "ttyUSB", "ttyS-1", "tty0", "ttyS1x",
+                             "console", "ttyACM", "pts/3"})
+        EXPECT_EQ(ComNumberForDeviceName(none), 0) << none;
+
+    for (int n = 1; n <= 255; ++n) {
+        const std::string dev = DeviceNameForComNumber(n);
+        if (!dev.empty()) {
+            EXPECT_EQ(ComNumberForDeviceName(dev), n) << dev;
+        }
+    }
+    EXPECT_EQ(DeviceNameForComNumber(1), "ttyS0");
+    EXPECT_EQ(DeviceNameForComNumber(34), "ttyUSB1");
+    EXPECT_EQ(DeviceNameForComNumber(0), "");
+    EXPECT_EQ(DeviceNameForComNumber(200), "");
+
+    EXPECT_EQ(ComNumberForAliasName("com5"), 5);
+    EXPECT_EQ(ComNumberForAliasName("COM255"), 255);
+    EXPECT_EQ(ComNumberForAliasName("Com12"), 12);
+    for (const char* none : {"com0", "com256", "com05", "com5x", "comport", "com", "xcom5", "com-5"})
+        EXPECT_EQ(ComNumberForAliasName(none), 0) << none;
+}
+
+TEST(SerialListing, FriendlyNamesGiveNameAndDescription)
+{
+    EXPECT_EQ(CutFriendlyName("Communications Port (COM1)"), "Communications Port");
+    EXPECT_EQ(CutFriendlyName("(COM1)"), "(COM1)");         // " (" must not lead
+    EXPECT_EQ(CutFriendlyName("A (B) C"), "A (B) C");       // ")" must end the text
+    EXPECT_EQ(CutFriendlyName("A (B) (COM2)"), "A (B) (COM2)"); // the first ")" must be the last
+    EXPECT_EQ(CutFriendlyName("COM4"), "COM4");
+
+    int n = -1;
+    EXPECT_TRUE(PortNumberAfterCom("USB Serial (COM12)", n));
+    EXPECT_EQ(n, 12);
+    EXPECT_FALSE(PortNumberAfterCom("Printer Port (LPT1)", n));
+
+    std::vector<SSerInfo> ports{Friendly("Communications Port (COM1)"), Friendly("Printer Port (LPT1)")};
+    SSerInfo named;
+    named.PortName = "COM4";
+    ports.push_back(named);
+    CompleteSerialRecords(ports);
+    ASSERT_EQ(ports.size(), 2u);
+    EXPECT_EQ(ports[0].PortName, "COM1");
+    EXPECT_EQ(ports[0].Description, "Communications Port");
+    EXPECT_EQ(ports[1].FriendlyName, "COM4");
+    EXPECT_EQ(ports[1].Description, "COM4");
+    EXPECT_EQ(Texts(BuildPortList(ports)), (List{"COM1 - Communications Port #1", "COM4 - COM4 #4"}));
+}
+
+TEST(SerialListing, PortMapAddsOnlyPortsNotAlreadyNamed)
+{
+    std::vector<SSerInfo> ports{Friendly("USB Serial Port (COM10)")};
+    CompleteSerialRecords(ports);
+    AddPortMapNames(ports, {"COM3", "COM1", "COM10", "LPT1", "com7"});
+    // COM1 counts as known because "COM10" contains it.
+    EXPECT_EQ(Texts(BuildPortList(ports)), (List{"COM3 - Communications Port #3", "com7 - Communications Port #7",
+                                                 "COM10 - USB Serial Port #10"}));
+}
+
+TEST(SerialListing, OrderIsByNumberLaterRecordsWinAndOutOfRangeIsLeftOut)
+{
+    std::vector<SSerInfo> ports{Friendly("A (COM10)"), Friendly("B (COM9)"), Friendly("C (COM2)"),
+                                Friendly("D (COM300)"), Friendly("E (COM2)"), Friendly("F (COM255)")};
+    CompleteSerialRecords(ports);
+    EXPECT_EQ(Texts(BuildPortList(ports)), (List{"COM2 - E #2", "COM9 - B #9", "COM10 - A #10", "COM255 - F #255"}));
+    EXPECT_TRUE(BuildPortList({}).empty());
+}
+
+// A fake machine: sysfs, /dev and the alias folder below one temporary folder.
+class FakeMachineTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/varnel-serial-enum-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        root = tmpl;
+        roots.Sysfs = (root / "sys").string();
+        roots.Dev = (root / "dev").string();
+        roots.AliasDir = (root / "com").string();
+        fs::create_directories(root / "sys/class/tty");
+        fs::create_directories(root / "dev");
+        fs::create_directories(root / "com");
+        for (const char* d : {"serial", "ftdi_sio", "cdc_acm"})
+            fs::create_directories(root / "sys/bus/drivers" / d);
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+
+    static void Write(const fs::path& file, const std::string& text)
+    {
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << text << "\n";
+    }
+
+    // A tty class entry below deviceDir, linked from class/tty like the kernel does.
+    void Tty(const std::string& name, const std::string& deviceDir, const std::string& driver,
+             const std::string& type = "")
+    {
+        const fs::path device = root / "sys/devices" / deviceDir;
+        const fs::path entry = device / "tty" / name;
+        fs::create_directories(entry);
+        fs::create_directory_symlink(fs::relative(device, entry), entry / "device");
+        fs::create_directory_symlink(fs::relative(root / "sys/bus/drivers" / driver, device), device / "driver");
+        if (!type.empty())
+            Write(entry / "type", type);
+        fs::create_directory_symlink(fs::relative(entry, root / "sys/class/tty"), root / "sys/class/tty" / name);
+        Node(name);
+    }
+    void Node(const std::string& name) { Write(root / "dev" / name, ""); }
+
+    fs::path root;
+    SSerialRoots roots;
+};
+
+TEST_F(FakeMachineTest, ListsRealPortsAliasesAndThePortMapInNumberOrder)
+{
+    Tty("ttyS0", "pnp0/00:01", "serial", "4");
+    Tty("ttyS1", "platform/serial8250/p1", "serial", "0"); // placeholder, no UART
+    Tty("ttyS9", "pnp0/00:09", "serial", "4");
+    Tty("ttyUSB0", "pci0/usb1/1-1/1-1:1.0/ttyUSB0", "ftdi_sio");
+    Write(root / "sys/devices/pci0/usb1/1-1/idVendor", "0403");
+    Write(root / "sys/devices/pci0/usb1/1-1/product", "FT232R USB UART");
+    Tty("ttyACM0", "pci0/usb1/1-2/1-2:1.0", "cdc_acm");
+    Write(root / "sys/devices/pci0/usb1/1-2/idVendor", "1546");
+    for (int k = 2; k < 32; ++k)
+        Node("ttyS" + std::to_string(k)); // /dev holds every ttyS whether fitted or not
+    Node("ttyUSB3");                      // present without sysfs: from the port map
+    Node("pts7");
+
+    fs::create_symlink(root / "dev/ttyUSB0", root / "com/COM5"); // pinned: leaves COM33
+    fs::create_symlink(root / "dev/pts7", root / "com/com2");
+    fs::create_symlink(root / "dev/gone", root / "com/com9");    // dangling: not listed
+
+    EXPECT_EQ(Texts(ListSerialPorts(roots)), (List{
+        "COM1 - Communications Port #1",
+        "COM2 - Communications Port #2",
+        "COM5 - FT232R USB UART #5",
+        "COM10 - Communications Port #10",
+        "COM36 - Communications Port #36",
+        "COM65 - USB Serial Device #65",
+    }));
+
+    std::vector<SSerInfo> ports;
+    EnumerateSerialPorts(ports, false, roots);
+    ASSERT_EQ(ports.size(), 5u);
+    for (const SSerInfo& p : ports) {
+        if (p.PortName == "COM5") {
+            EXPECT_EQ(p.DevicePath, (root / "com/COM5").string());
+            EXPECT_EQ(p.IsUsb, 1);
+            EXPECT_EQ(p.FriendlyName, "FT232R USB UART (COM5)");
+        } else if (p.PortName == "COM65") {
+            EXPECT_EQ(p.DevicePath, (root / "dev/ttyACM0").string());
+            EXPECT_EQ(p.IsUsb, 1);
+        } else {
+            EXPECT_EQ(p.IsUsb, 0) << p.PortName;
+        }
+    }
+
+    EXPECT_EQ(ComDevicePath(5, roots), (root / "com/COM5").string());
+    EXPECT_EQ(ComDevicePath(33, roots), (root / "dev/ttyUSB0").string());
+    EXPECT_EQ(ComDevicePath(9, roots), (root / "dev/ttyS8").string()); // dangling alias: the rule
+    EXPECT_EQ(ComDevicePath(200, roots), "");
+    EXPECT_EQ(ComDevicePath(0, roots), "");
+}
+
+TEST_F(FakeMachineTest, UnreadableDeviceTreeIsReportedButListingGoesOn)
+{
+    roots.Sysfs = (root / "nowhere").string();
+    Node("ttyACM1");
+    fs::create_symlink(root / "dev/ttyACM1", root / "com/com3");
+    Node("ttyUSB0");
+
+    std::vector<SSerInfo> ports;
+    EXPECT_THROW(EnumerateSerialPorts(ports, false, roots), CSerialEnumError);
+    EXPECT_EQ(Texts(ListSerialPorts(roots)),
+              (List{"COM3 - Communications Port #3", "COM33 - Communications Port #33"}));
+
+    SSerialRoots empty{(root / "a").string(), (root / "b").string(), (root / "c").string()};
+    EXPECT_TRUE(ListSerialPorts(empty).empty());
+}
+
+} // namespace
