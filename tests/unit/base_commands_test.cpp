@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/base_commands.h"
+
+TEST(BaseCommands, SettingSentencesUseFixedSixDecimalsAndIntegers)
+{
+    EXPECT_EQ(BaseCommands::IntBatVWarn(12), "$KBASE,INTBATVWARN,12.000000");
+    EXPECT_EQ(BaseCommands::ExtBatVWarn(12.5), "$KBASE,EXTBATVWARN,12.500000");
+    EXPECT_EQ(BaseCommands::IntBatVCritical(10.25), "$KBASE,INTBATVCRITICAL,10.250000");
+    EXPECT_EQ(BaseCommands::ExtBatVCritical(-1), "$KBASE,EXTBATVCRITICAL,-1.000000");
+    EXPECT_EQ(BaseCommands::IntBatDr(750), "$KBASE,INTBATDR,750");
+    EXPECT_EQ(BaseCommands::ExtBatDr(-3), "$KBASE,EXTBATDR,-3");
+    EXPECT_EQ(BaseCommands::AddMark("51.5", "-1.25", ""), "$KBASE,ADDMARK,51.5,-1.25,");
+}
+
+TEST(BaseCommands, WriteSettingsOrderEndsWithSave)
+{
+    EXPECT_EQ(BaseCommands::WriteSettings(11, 11.5, 12, 12.5, 500, 600),
+              (std::vector<std::string>{"$KBASE,INTBATVCRITICAL,11.000000", "$KBASE,EXTBATVCRITICAL,11.500000",
+                                        "$KBASE,INTBATVWARN,12.000000", "$KBASE,EXTBATVWARN,12.500000",
+                                        "$KBASE,INTBATDR,500", "$KBASE,EXTBATDR,600", "$KBASE,SAVE"}));
+}
+
+TEST(BaseCommands, RotationsAndParseOrder)
+{
+    const std::vector<std::string_view> rotation(std::begin(BaseCommands::StatusRotation),
+                                                 std::end(BaseCommands::StatusRotation));
+    EXPECT_EQ(rotation, (std::vector<std::string_view>{"$KBASE,PEAKSNR", "$KBASE,SATS", "$KBASE,STDEV",
+                                                        "$KBASE,PSOURCE", "$KBASE,VOLTAGE", "$KBASE,BATTIME",
+                                                        "$KBASE,VERSION", "$KBASE,BOOTVERSION", "$JI"}));
+    const std::vector<std::string_view> opening(std::begin(BaseCommands::OpeningRequests),
+                                                std::end(BaseCommands::OpeningRequests));
+    EXPECT_EQ(opening, (std::vector<std::string_view>{"$JRTK,17", "$KBASE,CONFIG", "$KBASE,MARKS", "$KBASE,VERSION",
+                                                       "$KBASE,BOOTVERSION", "$JI"}));
+    const std::vector<std::string_view> order(std::begin(BaseCommands::Replies::ParseOrder),
+                                              std::end(BaseCommands::Replies::ParseOrder));
+    EXPECT_EQ(order, (std::vector<std::string_view>{
+                         "$KBASE,MARKS,", "$>JRTK,17,", "$KBASE,VOLTAGE,", "$KBASE,INTBATVCRITICAL,", "$KBASE,SATS,",
+                         "$KBASE,STDEV,", "$KBASE,PEAKSNR,", "$KBASE,VERSION,", "$KBASE,BOOTVERSION,",
+                         "$KBASE,INTBATVWARN,", "$KBASE,EXTBATVWARN,", "$KBASE,INTBATDR,", "$KBASE,EXTBATDR,",
+                         "$KBASE,BATTIME,", "$KBASE,PSOURCE,"}));
+}
