@@ -1,8 +1,246 @@
 #include "app/corrin_dlg.h"
 
-CorrinDlg::CorrinDlg(QWidget* parent) : QDialog(parent)
+#include <QApplication>
+#include <QMessageBox>
+
+#include "app/working_dialogs.h"
+#include "connection/connect_wizard.h"
+#include "connection/dialog_connect.h"
+#include "connection/model.h"
+#include "serial/serial_enum.h"
+#include "serial/serial_port.h"
+#include "ui/app_icon.h"
+#include "ui/dialog_about2.h"
+#include "ui/language_module.h"
+#include "ui/string_table.h"
+#include "ui_corrin_dlg.h"
+#include "version.h"
+
+namespace {
+
+constexpr int TestBaudRate = 19200;
+
+struct SLanguageChoice {
+    const char* Name;
+    int Id;
+};
+constexpr SLanguageChoice Languages[] = {{"English", 1033}, {"Spanish", 1034}, {"German", 1031}};
+
+}  // namespace
+
+CorrinDlg::CorrinDlg(QWidget* parent)
+    : QDialog(parent), m_Ui(new Ui::CorrinDlg), m_Port(std::make_unique<CSerialPort>())
 {
-    setWindowTitle(QStringLiteral("Varnel Link Manager"));
+    m_Ui->setupUi(this);
+    layout()->setMenuBar(m_Ui->menuBar);
+    m_Caption = windowTitle();
+    setWindowIcon(VarnelIcon());
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(VarnelIcon());
+    m_Ui->menuBar->setAccessibleName(QStringLiteral("Menu"));
+
+    m_ErrorBox = [](QWidget* parent, const QString& caption, const QString& text) {
+        QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
+    };
+
+    // Any of the choices makes Connect possible; the check box is not a choice.
+    for (QRadioButton* choice : {m_Ui->radioBase, m_Ui->radioRadio, m_Ui->radioDirectRover, m_Ui->radioDirectBase})
+        connect(choice, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                m_Ui->buttonConnect->setEnabled(true);
+        });
+    connect(m_Ui->buttonConnect, &QPushButton::clicked, this, &CorrinDlg::Connect);
+    connect(m_Ui->buttonCancel, &QPushButton::clicked, this, [this] { done(0); });
+    connect(m_Ui->actionAbout, &QAction::triggered, this, &CorrinDlg::ShowAbout);
 }
 
-CorrinDlg::~CorrinDlg() = default;
+CorrinDlg::~CorrinDlg()
+{
+    if (m_Port->IsOpen())
+        m_Port->Close();
+    delete m_Ui;
+}
+
+void CorrinDlg::SetModel(CModel* model)
+{
+    m_Model = model;
+    Initialise();
+}
+
+void CorrinDlg::showEvent(QShowEvent* event)
+{
+    Initialise();
+    QDialog::showEvent(event);
+}
+
+void CorrinDlg::Initialise()
+{
+    if (!m_Initialised) {
+        m_Initialised = true;
+        m_ShortVersion = QString::asprintf("%2d.%d", VARNEL_VERSION_MAJOR, VARNEL_VERSION_MINOR);
+        m_LongVersion = QString::asprintf("%2d.%d.%d.%d", VARNEL_VERSION_MAJOR, VARNEL_VERSION_MINOR,
+                                          VARNEL_VERSION_PATCH, VARNEL_VERSION_TWEAK);
+        setWindowTitle(m_Caption + QStringLiteral(" - v") + m_ShortVersion);
+        FillPortList();
+        FillLanguageList();
+        // Connected only now: selecting the first entry above is not a change of language.
+        connect(m_Ui->comboLanguage, &QComboBox::currentIndexChanged, this, &CorrinDlg::OnLanguageChanged);
+    }
+    ApplyTexts();
+    ApplyOptions();
+}
+
+void CorrinDlg::FillPortList()
+{
+    m_Ui->comboPort->clear();
+    if (m_Model && m_Model->GetPresetPort() != -1) {
+        const int port = m_Model->GetPresetPort();
+        m_Ui->comboPort->addItem(QStringLiteral("COM%1").arg(port), port);
+    } else {
+        for (const SPortListEntry& entry : ListSerialPorts())
+            m_Ui->comboPort->addItem(QString::fromLocal8Bit(entry.text), entry.portNumber);
+    }
+    if (m_Ui->comboPort->count() > 0)
+        m_Ui->comboPort->setCurrentIndex(0);
+}
+
+void CorrinDlg::FillLanguageList()
+{
+    m_Ui->comboLanguage->clear();
+    for (const auto& language : Languages)
+        m_Ui->comboLanguage->addItem(QString::fromLatin1(language.Name), language.Id);
+    m_Ui->comboLanguage->setCurrentIndex(0);
+}
+
+QString CorrinDlg::Text(int id) const
+{
+    if (m_Model && m_Model->GetLanguageModule())
+        return QString::fromLocal8Bit(m_Model->GetLanguageModule()->LoadText(id));
+    return QString::fromLatin1(BuiltInStringText(id));
+}
+
+void CorrinDlg::ApplyTexts()
+{
+    const struct {
+        QWidget* Widget;
+        int Id;
+    } texts[] = {
+        {m_Ui->labelPort, StringIds::Port},
+        {m_Ui->labelLanguage, StringIds::Language},
+        {m_Ui->radioBase, StringIds::BaseConfiguration},
+        {m_Ui->radioRadio, StringIds::RadioConfiguration},
+        {m_Ui->buttonConnect, StringIds::Connect},
+    };
+    for (const auto& t : texts) {
+        const QString text = Text(t.Id);
+        if (auto* label = qobject_cast<QLabel*>(t.Widget))
+            label->setText(text);
+        else if (auto* button = qobject_cast<QAbstractButton*>(t.Widget))
+            button->setText(text);
+        t.Widget->setAccessibleName(text);
+    }
+    // The lists are named by their labels.
+    m_Ui->comboPort->setAccessibleName(m_Ui->labelPort->text());
+    m_Ui->comboLanguage->setAccessibleName(m_Ui->labelLanguage->text());
+}
+
+void CorrinDlg::ApplyOptions()
+{
+    if (!m_Model)
+        return;
+    // Hidden options leave no gap: the layout closes up around them.
+    if (m_Model->GetDirectConnectEnabled()) {
+        m_Ui->radioDirectRover->show();
+        m_Ui->radioDirectBase->show();
+        m_Ui->checkWriteDefaults->show();
+        m_Ui->checkWriteDefaults->setChecked(m_Model->GetWriteDefaultsFlags() != 0);
+    } else if (m_Model->GetWriteDefaultsFlags() != 0) {
+        m_Ui->checkWriteDefaults->show();
+        m_Ui->checkWriteDefaults->setChecked(true);
+    }
+}
+
+void CorrinDlg::OnLanguageChanged(int index)
+{
+    if (!m_Model || !m_Model->GetLanguageModule() || index < 0)
+        return;
+    CLanguageModule* language = m_Model->GetLanguageModule();
+    language->Unload();
+    language->SelectLanguage(m_Ui->comboLanguage->itemData(index).toInt());
+    ApplyTexts();
+}
+
+int CorrinDlg::ChosenModeCode() const
+{
+    if (m_Ui->radioRadio->isChecked())
+        return ModeCodes::RadioConfiguration;
+    if (m_Ui->radioBase->isChecked())
+        return ModeCodes::BaseConfiguration;
+    if (m_Ui->radioDirectRover->isChecked())
+        return ModeCodes::DirectRover;
+    if (m_Ui->radioDirectBase->isChecked())
+        return ModeCodes::DirectBase;
+    return ModeCodes::Idle;
+}
+
+void CorrinDlg::RunDialog(QDialog* dialog)
+{
+    if (m_DialogHook)
+        m_DialogHook(dialog);
+    dialog->exec();
+}
+
+void CorrinDlg::Connect()
+{
+    if (!m_Model)
+        return;
+    const int port = m_Ui->comboPort->currentIndex() >= 0 ? m_Ui->comboPort->currentData().toInt() : -1;
+    m_Model->SetPortNumber(port);
+    m_Model->SetBaudRate(TestBaudRate);
+
+    // Test the port before anything else; the wizard opens it itself.
+    if (!m_Port->Open(port, TestBaudRate)) {
+        m_ErrorBox(this, QStringLiteral("Varnel Link Manager"),
+                   QString::asprintf("Could not open com port %d  ", port));
+        return;
+    }
+    m_Port->Close();
+
+    m_Model->SetModeCode(ChosenModeCode());
+    if (m_Ui->checkWriteDefaults->isChecked())
+        m_Model->SetWriteDefaultsFlags(m_Model->GetWriteDefaultsFlags() | WriteDefaults::BoxTicked);
+
+    int wizardResult = 0;
+    {
+        CDialogConnect wizard(this, m_Port.get(), m_Model);
+        RunDialog(&wizard);
+        wizardResult = wizard.result();
+    }
+
+    if (wizardResult == CDialogConnect::ResultNext) {
+        if (WorkingDialogFactory create = FindWorkingDialog(m_Model->GetModeCode())) {
+            std::unique_ptr<QDialog> working(create(this, m_Port.get(), m_Model));
+            if (working)
+                RunDialog(working.get());
+        }
+    }
+    CloseConnection();
+}
+
+void CorrinDlg::CloseConnection()
+{
+    // A port closed already (the wizard could not open it, or a radio dialog closed it after its
+    // commit) gets nothing, and the mode code stays.
+    if (!m_Port->IsOpen())
+        return;
+    for (std::string_view sentence : ClosingSentences(m_Model->GetModeCode()))
+        m_Port->WriteLine(std::string(sentence));
+    m_Port->Close();
+    m_Model->SetModeCode(ModeCodes::Idle);
+}
+
+void CorrinDlg::ShowAbout()
+{
+    CDialogAbout2 about(this, m_LongVersion);
+    RunDialog(&about);
+}

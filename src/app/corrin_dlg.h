@@ -1,18 +1,69 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <memory>
 
 class CModel;
+class CSerialPort;
+namespace Ui {
+class CorrinDlg;
+}
 
-// The start window. The application gives it the model before it is shown.
+// The start window: the operator picks a port, a language and what to do; Connect tests the port,
+// runs the connection wizard, opens the working dialog for what was found, and afterwards puts
+// the equipment back into normal operation. Owns the program's one serial port.
 class CorrinDlg : public QDialog {
     Q_OBJECT
 public:
+    // Shows an error message with an OK button.
+    using ErrorBox = std::function<void(QWidget* parent, const QString& caption, const QString& text)>;
+    // Called with each modal dialog the main dialog runs (wizard, working dialog, about box) just
+    // before it runs, so that it can be driven without a person.
+    using DialogHook = std::function<void(QDialog* dialog)>;
+
     explicit CorrinDlg(QWidget* parent = nullptr);
     ~CorrinDlg() override;
 
-    void SetModel(CModel* model) { m_Model = model; }
+    // Gives the model (with its language module) and initialises the dialog from it.
+    void SetModel(CModel* model);
+    void SetErrorBox(ErrorBox box) { m_ErrorBox = std::move(box); }
+    void SetDialogHook(DialogHook hook) { m_DialogHook = std::move(hook); }
+
+    CSerialPort* GetPort() const { return m_Port.get(); }
+    QString ShortVersion() const { return m_ShortVersion; }
+    QString LongVersion() const { return m_LongVersion; }
+
+    // The Connect button's sequence.
+    void Connect();
+    // The Help menu's "About".
+    void ShowAbout();
+    // Loads the translated texts of the labels, the two main choices and Connect again.
+    void ApplyTexts();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void Initialise();
+    void FillPortList();
+    void FillLanguageList();
+    void ApplyOptions();
+    void OnLanguageChanged(int index);
+    int ChosenModeCode() const;
+    void RunDialog(QDialog* dialog);
+    void CloseConnection();
+    QString Text(int id) const;
+
+    Ui::CorrinDlg* m_Ui;
     CModel* m_Model = nullptr;
+    std::unique_ptr<CSerialPort> m_Port;
+    QString m_Caption;
+    QString m_ShortVersion;
+    QString m_LongVersion;
+    bool m_Initialised = false;
+    ErrorBox m_ErrorBox;
+    DialogHook m_DialogHook;
 };

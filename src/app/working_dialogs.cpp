@@ -1,0 +1,45 @@
+#include "app/working_dialogs.h"
+
+#include <vector>
+
+#include "connection/model.h"
+
+namespace {
+
+// The one table from mode code to working dialog. A dialog joins by filling its factory, e.g.
+//   {ModeCodes::BaseConfiguration, "CDialogBaseMarks", &CreateChildDialog<CDialogBaseMarks>},
+//   {ModeCodes::SatelBase, "CDialogSatelBase", &CreateTopLevelDialog<CDialogSatelBase>},
+std::vector<SWorkingDialog>& Table()
+{
+    static std::vector<SWorkingDialog> table = {
+        {ModeCodes::BaseConfiguration, "CDialogBaseMarks", {}},
+        {ModeCodes::SatelBase, "CDialogSatelBase", {}},
+        {ModeCodes::SatelRover, "CDialogSatelRover", {}},
+        {ModeCodes::MicrohardRover, "CDialogMicrohardRover", {}},
+        {ModeCodes::MicrohardBase, "CDialogMicrohardBase", {}},
+        {ModeCodes::MaxstreamRover, "CDialogMaxstreamRover", {}},
+        {ModeCodes::MaxstreamBase, "CDialogMaxstreamBase", {}},
+    };
+    return table;
+}
+
+}  // namespace
+
+WorkingDialogFactory FindWorkingDialog(int modeCode)
+{
+    for (const auto& entry : Table())
+        if (entry.ModeCode == modeCode)
+            return entry.Create;
+    return {};
+}
+
+void SetWorkingDialog(int modeCode, WorkingDialogFactory factory)
+{
+    for (auto& entry : Table()) {
+        if (entry.ModeCode == modeCode) {
+            entry.Create = std::move(factory);
+            return;
+        }
+    }
+    Table().push_back({modeCode, "", std::move(factory)});
+}
