@@ -113,6 +113,6 @@ std::string CLanguageModule::LoadText(int id) const
     if (m_Library)
         text = m_Library->Text(id);
     if (text.empty())
-        text = CutUtf8(BuiltInStringText(id), CLanguageLibrary::MaxTextLength);
+        text = BuiltInStringText(id);
     return text;
 }

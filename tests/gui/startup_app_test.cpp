@@ -105,19 +105,11 @@ private slots:
         QCOMPARE(direct, 1);
         QCOMPARE(writeDefaults, 1);
         QCOMPARE(lang, app.GetLanguageModule());
-
-        ResetCommandLineFlags();
-        CorrinApp app2;
-        Silence(app2);
-        RunClosing(app2, {"varnel-link-manager", "/DIR", "/def"}, "en_US", [](CorrinDlg* d) { d->reject(); });
-        QCOMPARE(app2.GetModel()->GetDirectConnectEnabled(), 0);
-        QCOMPARE(app2.GetModel()->GetWriteDefaultsFlags(), 1);
     }
 
     void unlistedSystemLanguageIsReportedOnceAndEnglishIsShown()
     {
         CorrinApp app;
-        Silence(app);
         bool dialogExistedAtMessage = false;
         app.SetMessageBox([&](const QString& text, const QString& caption) {
             m_Messages << caption + "|" + text;
