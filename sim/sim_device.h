@@ -1,0 +1,43 @@
+#pragma once
+
+// The whole simulated equipment on the PC's serial line: a receiver (base, rover or none) and an
+// optional radio, either behind the receiver or cabled straight to the PC. Bytes in, bytes out;
+// time is passed in, so the behaviour can be tested without a pseudo-terminal.
+
+#include "sim_radio.h"
+#include "sim_receiver.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct SSimDeviceConfig {
+    std::string receiver = "base";   // base | rover | none
+    std::string radio = "none";      // microhard | maxstream | satel | none
+    bool direct = false;
+    bool silent = false;
+    int guardMs = 1000;
+    bool externalPower = false;
+    bool linkUp = true;
+    std::vector<SSimMark> marks = BuiltInSimMarks();
+    SSimMark reference = BuiltInSimMarks().front();
+};
+
+class CSimDevice {
+public:
+    explicit CSimDevice(const SSimDeviceConfig& config);
+
+    std::string Receive(std::string_view bytes, long long nowMs);
+    std::string Tick(long long nowMs);
+    long long NextEventMs(long long nowMs) const;
+
+    CSimReceiver* Receiver() { return m_receiver.get(); }
+    CSimRadio* Radio() { return m_radio.get(); }
+    // True when every byte goes to the radio: cabled straight to it, or no receiver on the line.
+    bool RadioDirect() const { return m_config.direct || !m_receiver; }
+
+private:
+    SSimDeviceConfig m_config;
+    std::unique_ptr<CSimRadio> m_radio;
+    std::unique_ptr<CSimReceiver> m_receiver;
+};

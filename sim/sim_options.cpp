@@ -1,0 +1,117 @@
+#include "sim_options.h"
+
+#include <cstdlib>
+
+namespace {
+
+bool ParseNumber(const std::string& text, double& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end && *end == '\0';
+}
+
+}  // namespace
+
+std::string SimUsage()
+{
+    return "Usage: varnel-sim [options]\n"
+           "Simulated GPS receiver with a radio modem on a pseudo-terminal, registered as a COM alias.\n"
+           "Prints one line \"COM<N> <device>\" when ready, then serves until SIGINT or SIGTERM.\n"
+           "\n"
+           "  --com N                 register as COM N (default: lowest free number from 5)\n"
+           "  --receiver base|rover|none   receiver on the line (default base)\n"
+           "  --radio microhard|maxstream|satel|none   radio modem behind it (default none)\n"
+           "  --direct                the PC is cabled straight to the radio\n"
+           "  --silent                answer nothing\n"
+           "  --marks FILE            stored marks, one lat,lon,alt per line (default: built-in set)\n"
+           "  --log FILE              log every received byte with millisecond time stamps\n"
+           "  --exit-after SECONDS    stop by itself after this time\n"
+           "  --guard-ms N            silence around \"+++\" for the AT radios (default 1000)\n"
+           "  --power internal|external   base power source (default internal: a draining battery)\n"
+           "  --link up|down          whether the radio hears its peer (default up)\n"
+           "  --help                  this text\n";
+}
+
+bool ParseSimOptions(const std::vector<std::string>& args, SSimOptions& options, std::string& error)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = a + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        double number = 0;
+        if (a == "--help" || a == "-h") {
+            options.help = true;
+        } else if (a == "--direct") {
+            options.direct = true;
+        } else if (a == "--silent") {
+            options.silent = true;
+        } else if (a == "--com") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number < 1 || number > 255 || number != static_cast<int>(number)) {
+                error = "--com needs a number from 1 to 255";
+                return false;
+            }
+            options.com = static_cast<int>(number);
+        } else if (a == "--receiver") {
+            if (!value(v)) return false;
+            if (v != "base" && v != "rover" && v != "none") {
+                error = "--receiver must be base, rover or none";
+                return false;
+            }
+            options.receiver = v;
+        } else if (a == "--radio") {
+            if (!value(v)) return false;
+            if (v != "microhard" && v != "maxstream" && v != "satel" && v != "none") {
+                error = "--radio must be microhard, maxstream, satel or none";
+                return false;
+            }
+            options.radio = v;
+        } else if (a == "--marks") {
+            if (!value(options.marksFile)) return false;
+        } else if (a == "--log") {
+            if (!value(options.logFile)) return false;
+        } else if (a == "--exit-after") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number <= 0) {
+                error = "--exit-after needs a positive number of seconds";
+                return false;
+            }
+            options.exitAfterSeconds = number;
+        } else if (a == "--guard-ms") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number < 1 || number > 60000) {
+                error = "--guard-ms needs a number of milliseconds from 1 to 60000";
+                return false;
+            }
+            options.guardMs = static_cast<int>(number);
+        } else if (a == "--power") {
+            if (!value(v)) return false;
+            if (v != "internal" && v != "external") {
+                error = "--power must be internal or external";
+                return false;
+            }
+            options.externalPower = v == "external";
+        } else if (a == "--link") {
+            if (!value(v)) return false;
+            if (v != "up" && v != "down") {
+                error = "--link must be up or down";
+                return false;
+            }
+            options.linkUp = v == "up";
+        } else {
+            error = "unknown option " + a;
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+// Command line of varnel-sim.
+
+#include <string>
+#include <vector>
+
+struct SSimOptions {
+    int com = 0;                      // 0: the lowest free COM number from 5
+    std::string receiver = "base";    // base | rover | none
+    std::string radio = "none";       // microhard | maxstream | satel | none
+    bool direct = false;              // the PC is cabled straight to the radio
+    bool silent = false;              // answer nothing
+    std::string marksFile;
+    std::string logFile;
+    double exitAfterSeconds = 0;      // 0: serve until SIGINT or SIGTERM
+    int guardMs = 1000;               // silence that frames "+++"
+    bool externalPower = false;       // base runs on external power instead of its battery
+    bool linkUp = true;               // the radio hears its peer
+    bool help = false;
+};
+
+// Parses argv; on failure returns false with a message in error.
+bool ParseSimOptions(const std::vector<std::string>& args, SSimOptions& options, std::string& error);
+
+std::string SimUsage();

@@ -1,0 +1,75 @@
+#include "sim_radio.h"
+
+#include "sim_maxstream.h"
+#include "sim_microhard.h"
+#include "sim_satel.h"
+
+#include <cctype>
+
+std::string SimUpper(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::unique_ptr<CSimRadio> MakeSimRadio(const std::string& family, const SSimRadioSettings& settings)
+{
+    if (family == "microhard")
+        return std::make_unique<CSimMicrohard>(settings);
+    if (family == "maxstream")
+        return std::make_unique<CSimMaxstream>(settings);
+    if (family == "satel")
+        return std::make_unique<CSimSatel>(settings);
+    return nullptr;
+}
+
+CSimAtModem::CSimAtModem(const SSimRadioSettings& settings) : m_settings(settings) {}
+
+std::string CSimAtModem::Receive(std::string_view bytes, long long nowMs)
+{
+    // A pending escape whose closing silence has passed completes before these bytes count.
+    std::string out = Tick(nowMs);
+    for (char c : bytes) {
+        if (c == '+' && m_plusCount < 3 && (m_plusCount > 0 || nowMs - m_lastByteMs >= LenientGuard())) {
+            ++m_plusCount;
+            m_lastByteMs = nowMs;
+            continue;
+        }
+        if (m_plusCount > 0) {
+            // Not an escape after all: the pluses were ordinary characters.
+            if (m_commandMode)
+                m_line.append(static_cast<size_t>(m_plusCount), '+');
+            m_plusCount = 0;
+        }
+        m_lastByteMs = nowMs;
+        if (!m_commandMode)
+            continue;   // data mode: the radio sends it over the air
+        if (c == '\r' || c == '\n') {
+            if (!m_line.empty()) {
+                std::string line;
+                line.swap(m_line);
+                out += Command(line, nowMs);
+            }
+        } else if (m_line.size() < 256) {
+            m_line += c;
+        }
+    }
+    return out;
+}
+
+std::string CSimAtModem::Tick(long long nowMs)
+{
+    if (m_plusCount == 3 && nowMs - m_lastByteMs >= LenientGuard()) {
+        m_plusCount = 0;
+        m_commandMode = true;
+        m_line.clear();
+        return EscapeReply();
+    }
+    return {};
+}
+
+long long CSimAtModem::NextEventMs() const
+{
+    return m_plusCount == 3 ? m_lastByteMs + LenientGuard() : -1;
+}

@@ -1,0 +1,290 @@
+#include "sim_receiver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+bool ParseDouble(const std::string& text, double& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return *end == '\0';
+}
+
+std::string Format(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// Degrees as NMEA's ddmm.mmmmm (dddmm.mmmmm for longitude) with its hemisphere letter.
+std::string NmeaAngle(const std::string& degreesText, bool latitude)
+{
+    double degrees = std::strtod(degreesText.c_str(), nullptr);
+    char hemisphere = latitude ? (degrees < 0 ? 'S' : 'N') : (degrees < 0 ? 'W' : 'E');
+    degrees = std::fabs(degrees);
+    int whole = static_cast<int>(degrees);
+    double minutes = (degrees - whole) * 60.0;
+    char text[32];
+    std::snprintf(text, sizeof text, latitude ? "%02d%08.5f,%c" : "%03d%08.5f,%c", whole, minutes, hemisphere);
+    return text;
+}
+
+}  // namespace
+
+SSimMark SplitSimMark(const std::string& fields)
+{
+    SSimMark mark;
+    auto first = fields.find(',');
+    mark.lat = fields.substr(0, first);
+    std::string rest = first == std::string::npos ? fields : fields.substr(first + 1);
+    auto second = rest.find(',');
+    mark.lon = rest.substr(0, second);
+    mark.alt = second == std::string::npos ? rest : rest.substr(second + 1);
+    return mark;
+}
+
+std::vector<SSimMark> BuiltInSimMarks()
+{
+    return {
+        {"52.205337", "0.121817", "14.500"},
+        {"52.204112", "0.119450", "15.250"},
+        {"52.206874", "0.124321", "12.800"},
+    };
+}
+
+bool LoadSimMarks(const std::string& path, std::vector<SSimMark>& marks, std::string& error)
+{
+    std::ifstream in(path);
+    if (!in) {
+        error = "cannot read marks file " + path;
+        return false;
+    }
+    marks.clear();
+    std::string line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.pop_back();
+        auto start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == '#')
+            continue;
+        SSimMark mark = SplitSimMark(line.substr(start));
+        if (std::count(line.begin(), line.end(), ',') < 2) {
+            error = "marks file " + path + ": not lat,lon,alt: " + line;
+            return false;
+        }
+        marks.push_back(mark);
+    }
+    return true;
+}
+
+CSimReceiver::CSimReceiver(const SSimReceiverConfig& config, CSimRadio* radio)
+    : m_config(config), m_radio(radio), m_marks(config.marks), m_reference(config.reference)
+{
+    if (m_marks.size() > MaxMarks)
+        m_marks.resize(MaxMarks);
+    m_storedBattery = m_battery;
+}
+
+std::string CSimReceiver::ToRadio(std::string_view bytes, long long nowMs)
+{
+    if (!m_radio || bytes.empty())
+        return {};
+    return m_radio->Receive(bytes, nowMs);
+}
+
+std::string CSimReceiver::Receive(std::string_view bytes, long long nowMs)
+{
+    std::string out;
+    std::string forward;
+    for (char c : bytes) {
+        if (m_inSentence) {
+            if (c == '\r' || c == '\n') {
+                m_inSentence = false;
+                out += Sentence(m_sentence, nowMs);
+                m_sentence.clear();
+                m_swallowLf = c == '\r';
+            } else if (c == '$') {
+                m_sentence = "$";
+            } else if (m_sentence.size() < 512) {
+                m_sentence += c;
+            }
+            continue;
+        }
+        const bool swallow = m_swallowLf && c == '\n';
+        m_swallowLf = false;
+        if (swallow)
+            continue;
+        if (c == '$') {
+            out += ToRadio(forward, nowMs);
+            forward.clear();
+            m_inSentence = true;
+            m_sentence = "$";
+        } else if (m_routing) {
+            forward += c;
+        }
+    }
+    out += ToRadio(forward, nowMs);
+    return out;
+}
+
+std::string CSimReceiver::Tick(long long nowMs)
+{
+    std::string out;
+    if (m_radio) {
+        std::string radio = m_radio->Tick(nowMs);
+        if (m_routing)
+            out += radio;
+    }
+    if (m_nextNmeaMs < 0) {
+        m_nextNmeaMs = nowMs + 1000;
+    } else if (nowMs >= m_nextNmeaMs) {
+        m_nextNmeaMs = nowMs - m_nextNmeaMs >= 1000 ? nowMs + 1000 : m_nextNmeaMs + 1000;
+        if (m_nmea && !m_routing)
+            out += Gga(nowMs);
+    }
+    return out;
+}
+
+long long CSimReceiver::NextEventMs(long long nowMs) const
+{
+    long long next = m_nextNmeaMs < 0 ? nowMs : m_nextNmeaMs;
+    if (m_radio && m_radio->NextEventMs() >= 0)
+        next = std::min(next, m_radio->NextEventMs());
+    return next;
+}
+
+double CSimReceiver::Voltage(long long nowMs) const
+{
+    const double minutes = nowMs / 60000.0;
+    // On its battery the base loses 0.02 V a minute; on external power the battery charges.
+    if (m_config.externalPower)
+        return std::min(13.40, 12.60 + 0.02 * minutes);
+    return std::max(10.50, 12.90 - 0.02 * minutes);
+}
+
+std::string CSimReceiver::Gga(long long nowMs) const
+{
+    long long seconds = 12 * 3600 + nowMs / 1000;
+    char time[16];
+    std::snprintf(time, sizeof time, "%02lld%02lld%02lld.00", (seconds / 3600) % 24, (seconds / 60) % 60, seconds % 60);
+    std::string body = "GPGGA," + std::string(time) + "," + NmeaAngle(m_reference.lat, true) + "," +
+                       NmeaAngle(m_reference.lon, false) + ",1,10,0.9," +
+                       Format("%.1f", std::strtod(m_reference.alt.c_str(), nullptr)) + ",M,47.0,M,,";
+    unsigned char sum = 0;
+    for (char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+    return "$" + body + tail;
+}
+
+std::string CSimReceiver::Sentence(const std::string& raw, long long nowMs)
+{
+    std::string s = raw;
+    if (auto star = s.find('*'); star != std::string::npos && star + 3 >= s.size())
+        s.erase(star);   // a checksum, if the sender added one
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.pop_back();
+
+    const SSimMark& r = m_reference;
+    if (s == "$JAPP")
+        return m_config.rover ? "$>JAPP,LOCRTK,DIFF\r\n" : "$>JAPP,RTKBAS,DIFF\r\n";
+    if (s == "$JRTK,17")
+        return "$>JRTK,17," + r.lat + "," + r.lon + "," + r.alt + "\r\n";
+    if (s == "$JI")
+        return std::string("$>JI,810517,1,3,15062025,01/01/2000,12/31/2099,") +
+               (m_config.rover ? "SIM-ROVER" : "SIM-BASE") + " 2.31,44\r\n";
+    if (s.rfind("$JCONN,", 0) == 0) {
+        // On a rover the engine bridges the PC's port to the radio's port D.
+        if (m_config.rover) {
+            if (s == "$JCONN,X")
+                m_routing = false;
+            else if (s == "$JCONN,A,D" || s == "$JCONN,B,D")
+                m_routing = true;
+        }
+        return {};
+    }
+    if (s.rfind("$JASC,GPGGA,", 0) == 0) {
+        m_nmea = s.substr(12) != "0";
+        return {};
+    }
+    if (s.rfind("$KBASE,", 0) == 0 && !m_config.rover)
+        return BaseSentence(s.substr(7), nowMs);
+    return {};   // $JASC, $JBIN and anything unknown: accepted without reply
+}
+
+std::string CSimReceiver::BaseSentence(const std::string& command, long long nowMs)
+{
+    auto comma = command.find(',');
+    const std::string key = command.substr(0, comma);
+    const std::string value = comma == std::string::npos ? std::string() : command.substr(comma + 1);
+    auto reply = [&](const std::string& text) { return "$KBASE," + key + "," + text + "\r\n"; };
+    const double volts = Voltage(nowMs);
+
+    if (comma == std::string::npos) {
+        if (key == "PEAKSNR")
+            return reply(std::to_string(46 + (nowMs / 5000) % 5));
+        if (key == "SATS")
+            return reply(std::to_string(9 + (nowMs / 20000) % 3));
+        if (key == "STDEV")
+            return reply(Format("%.3f", 0.010 + 0.002 * ((nowMs / 4000) % 7)));
+        if (key == "PSOURCE")
+            return reply(m_config.externalPower ? "0" : "1");
+        if (key == "VOLTAGE")
+            return reply(Format("%.2f", volts));
+        if (key == "BATTIME") {
+            const int minutes = std::max(0, static_cast<int>((volts - m_battery.intVCritical) * m_battery.intDr));
+            const int state = volts <= m_battery.intVCritical ? 2 : volts <= m_battery.intVWarn ? 1 : 0;
+            return reply(std::to_string(minutes) + "," + std::to_string(state));
+        }
+        if (key == "VERSION")
+            return reply("2.31 SIM");
+        if (key == "BOOTVERSION")
+            return reply("1.05");
+        if (key == "CONFIG")
+            return "$KBASE,INTBATVCRITICAL," + Format("%.2f", m_battery.intVCritical) + "\r\n" +
+                   "$KBASE,INTBATVWARN," + Format("%.2f", m_battery.intVWarn) + "\r\n" +
+                   "$KBASE,EXTBATVWARN," + Format("%.2f", m_battery.extVWarn) + "\r\n" +
+                   "$KBASE,INTBATDR," + std::to_string(m_battery.intDr) + "\r\n" +
+                   "$KBASE,EXTBATDR," + std::to_string(m_battery.extDr) + "\r\n";
+        if (key == "MARKS") {
+            std::string out;
+            for (const auto& m : m_marks)
+                out += "$KBASE,MARKS," + m.lat + "," + m.lon + "," + m.alt + "\r\n";
+            return out;
+        }
+        if (key == "CLEARMARKS")
+            m_marks.clear();
+        else if (key == "SAVE")
+            m_storedBattery = m_battery;
+        return {};
+    }
+
+    if (key == "ADDMARK") {
+        if (m_marks.size() < MaxMarks)
+            m_marks.push_back(SplitSimMark(value));
+    } else if (key == "PASSTHROUGH") {
+        m_routing = value == "1";
+    } else if (key == "WATCHDOG") {
+        m_watchdog = std::atoi(value.c_str());
+    } else {
+        double number = 0;
+        if (!ParseDouble(value, number))
+            return {};
+        if (key == "INTBATVCRITICAL") m_battery.intVCritical = number;
+        else if (key == "EXTBATVCRITICAL") m_battery.extVCritical = number;
+        else if (key == "INTBATVWARN") m_battery.intVWarn = number;
+        else if (key == "EXTBATVWARN") m_battery.extVWarn = number;
+        else if (key == "INTBATDR") m_battery.intDr = static_cast<int>(number);
+        else if (key == "EXTBATDR") m_battery.extDr = static_cast<int>(number);
+    }
+    return {};
+}
