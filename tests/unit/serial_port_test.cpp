@@ -282,6 +282,64 @@ TEST_F(SerialPortTest, HangUpEndsReadsAndDropsWritesQuietly)
     EXPECT_TRUE(port.Close());
 }
 
+TEST_F(SerialPortTest, HangUpDoesNotSignalASessionLeader)
+{
+    // A process without a controlling terminal would adopt the port as one and be sent SIGHUP
+    // when the peer goes away, unless the port is opened so that it never becomes one.
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(m_master);
+        ::close(ready[0]);
+        ::setsid();
+        CSerialPort port;
+        const char ok = port.Open(7, 19200) ? 'y' : 'n';
+        (void)!::write(ready[1], &ok, 1);
+        char buf[16];
+        for (int i = 0; i < 100 && port.Read(buf, sizeof buf) >= 0; ++i) {
+            port.WriteLine("$JAPP");
+            std::this_thread::sleep_for(5ms);
+        }
+        ::_exit(ok == 'y' ? 0 : 2);
+    }
+    ::close(ready[1]);
+    char ok = 0;
+    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+    ::close(ready[0]);
+    EXPECT_EQ(ok, 'y');
+    CloseMaster();
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
+}
+
+TEST_F(SerialPortTest, StalledLineDropsTheByteAfterABoundedWait)
+{
+    // Opened before the port, which shuts out later openers; used to fill the line until the
+    // driver takes no more.
+    const int probe = ::open(m_slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(probe, 0);
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(7, 19200));
+    const std::string block(4096, 'f');
+    for (int i = 0; i < 10000 && ::write(probe, block.data(), block.size()) > 0; ++i) {
+    }
+    const char one = 'g';
+    while (::write(probe, &one, 1) > 0) {
+    }
+    ::close(probe);
+
+    const auto start = std::chrono::steady_clock::now();
+    port.WriteByte('x');
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, 500ms);
+    EXPECT_LT(waited, 3000ms);
+    EXPECT_TRUE(port.IsOpen());
+}
+
 TEST_F(SerialPortTest, PurgeDiscardsWhatWaits)
 {
     CSerialPort port;
