@@ -98,7 +98,7 @@ void CorrinDlg::FillPortList()
         m_Ui->comboPort->addItem(QStringLiteral("COM%1").arg(port), port);
     } else {
         for (const SPortListEntry& entry : ListSerialPorts())
-            m_Ui->comboPort->addItem(QString::fromLocal8Bit(entry.text), entry.portNumber);
+            m_Ui->comboPort->addItem(QString::fromStdString(entry.text), entry.portNumber);
     }
     if (m_Ui->comboPort->count() > 0)
         m_Ui->comboPort->setCurrentIndex(0);
@@ -115,7 +115,7 @@ void CorrinDlg::FillLanguageList()
 QString CorrinDlg::Text(int id) const
 {
     if (m_Model && m_Model->GetLanguageModule())
-        return QString::fromLocal8Bit(m_Model->GetLanguageModule()->LoadText(id));
+        return QString::fromStdString(m_Model->GetLanguageModule()->LoadText(id));
     return QString::fromLatin1(BuiltInStringText(id));
 }
 

@@ -57,7 +57,7 @@ void CDialogConnect::OnTimer()
 QString CDialogConnect::Text(int id) const
 {
     if (m_Model && m_Model->GetLanguageModule())
-        return QString::fromLocal8Bit(m_Model->GetLanguageModule()->LoadText(id));
+        return QString::fromStdString(m_Model->GetLanguageModule()->LoadText(id));
     return QString::fromLatin1(BuiltInStringText(id));
 }
 
@@ -115,9 +115,9 @@ void CDialogConnect::ShowResult(const SConnectResult& result)
 {
     m_Ui->progressBar->setValue(m_Ui->progressBar->maximum());
     if (result.TextId != 0) {
-        const std::string text = Text(result.TextId).toLocal8Bit().toStdString();
+        const std::string text = Text(result.TextId).toStdString();
         m_Ui->labelStatus->setText(
-            QString::fromLocal8Bit(FormatConnectStatus(result, text, m_Model->GetPortNumber())));
+            QString::fromStdString(FormatConnectStatus(result, text, m_Model->GetPortNumber())));
     }
     if (result.Success)
         m_Ui->buttonNext->setEnabled(true);

@@ -8,7 +8,7 @@ CDialogAbout2::CDialogAbout2(QWidget* parent, const QString& versionText)
 {
     m_Ui->setupUi(this);
     setWindowIcon(VarnelIcon());
-    m_Ui->labelVersion->setText(QString::asprintf("Varnel Link Manager - version %s", m_Version.toLocal8Bit().constData()));
+    m_Ui->labelVersion->setText(QString::asprintf("Varnel Link Manager - version %s", m_Version.toUtf8().constData()));
     m_Ui->labelCopyright->setText(QStringLiteral("Copyright (C) 2026 The Varnel Link Manager developers"));
     m_Ui->labelIcon->setPixmap(VarnelIcon().pixmap(48, 48));
     m_Ui->buttonOk->setFocus();

@@ -1,0 +1,243 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/corrin_dlg.h"
+#include "connection/model.h"
+#include "ui/dialog_about2.h"
+#include "ui/language_module.h"
+#include "version.h"
+
+namespace {
+
+template <class T>
+T* Child(QWidget& parent, const char* name)
+{
+    T* child = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!child)
+        qFatal("no control %s", name);
+    return child;
+}
+
+}  // namespace
+
+class ConnectMainDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        // No aliases, so nothing a test connects to can be a real device.
+        QVERIFY(m_ComDir.isValid());
+        qputenv("VARNEL_COM_DIR", m_ComDir.path().toUtf8());
+    }
+
+    void initialTextsCaptionAndChoices()
+    {
+        CModel model;
+        CLanguageModule language;
+        model.SetLanguageModule(&language);
+        CorrinDlg dlg;
+        dlg.SetModel(&model);
+
+        ExpectText(Child<QLabel>(dlg, "labelPort")->text(), "Port");
+        ExpectText(Child<QLabel>(dlg, "labelLanguage")->text(), "Language");
+        ExpectText(Child<QRadioButton>(dlg, "radioBase")->text(), "Base Configuration");
+        ExpectText(Child<QRadioButton>(dlg, "radioRadio")->text(), "Radio Configuration");
+        ExpectText(Child<QPushButton>(dlg, "buttonConnect")->text(), "Connect");
+        // Template texts stay for the untranslated controls.
+        ExpectText(Child<QRadioButton>(dlg, "radioDirectRover")->text(), "Direct Connect - Rover");
+        ExpectText(Child<QPushButton>(dlg, "buttonCancel")->text(), "Cancel");
+
+        const QString shortVersion = QString::asprintf("%2d.%d", VARNEL_VERSION_MAJOR, VARNEL_VERSION_MINOR);
+        QCOMPARE(dlg.ShortVersion(), shortVersion);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Varnel Link Manager - v") + shortVersion);
+
+        auto* languages = Child<QComboBox>(dlg, "comboLanguage");
+        QCOMPARE(languages->count(), 3);
+        QCOMPARE(languages->currentIndex(), 0);
+        QCOMPARE(languages->itemText(0), QStringLiteral("English"));
+        QCOMPARE(languages->itemData(0).toInt(), 1033);
+        QCOMPARE(languages->itemData(1).toInt(), 1034);
+        QCOMPARE(languages->itemData(2).toInt(), 1031);
+        // Selecting the first entry at start is not a change of language.
+        QVERIFY(language.GetCurrentLanguage().empty());
+
+        // Connect waits for a choice; any of the radio buttons gives one.
+        auto* connect = Child<QPushButton>(dlg, "buttonConnect");
+        QVERIFY(!connect->isEnabled());
+        Child<QRadioButton>(dlg, "radioRadio")->setChecked(true);
+        QVERIFY(connect->isEnabled());
+
+        for (QWidget* w : dlg.findChildren<QWidget*>()) {
+            if (w->objectName().startsWith(QLatin1String("qt_")))  // Qt's own parts of the menu bar
+                continue;
+            if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w))
+                QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        }
+    }
+
+    void languageSwitchAppliesTextsAgain()
+    {
+        QTemporaryDir work;
+        QVERIFY(work.isValid());
+        std::filesystem::create_directories(work.path().toStdString() + "/DEBUG/languages");
+        std::ofstream(work.path().toStdString() + "/DEBUG/languages/spanish.lng")
+            << "155=Puerto\n158=Idioma\n161=Conectar\n";
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(work.path());
+
+        CModel model;
+        CLanguageModule language;
+        language.Configure("DEBUG/languages", "spanish");
+        model.SetLanguageModule(&language);
+        CorrinDlg dlg;
+        dlg.SetModel(&model);
+        auto* languages = Child<QComboBox>(dlg, "comboLanguage");
+
+        languages->setCurrentIndex(1);
+        QCOMPARE(Child<QLabel>(dlg, "labelPort")->text(), QStringLiteral("Puerto"));
+        QCOMPARE(Child<QPushButton>(dlg, "buttonConnect")->text(), QStringLiteral("Conectar"));
+        QCOMPARE(Child<QPushButton>(dlg, "buttonConnect")->accessibleName(), QStringLiteral("Conectar"));
+        QCOMPARE(Child<QComboBox>(dlg, "comboPort")->accessibleName(), QStringLiteral("Puerto"));
+        // Ids the file lacks fall back to the program's own texts.
+        QCOMPARE(Child<QRadioButton>(dlg, "radioRadio")->text(), QStringLiteral("Radio Configuration"));
+
+        // German has no file here: the Spanish library is let go and English comes back.
+        languages->setCurrentIndex(2);
+        QVERIFY(!language.IsLibraryLoaded());
+        QCOMPARE(Child<QLabel>(dlg, "labelPort")->text(), QStringLiteral("Port"));
+        QCOMPARE(Child<QLabel>(dlg, "labelLanguage")->text(), QStringLiteral("Language"));
+        QCOMPARE(Child<QPushButton>(dlg, "buttonConnect")->text(), QStringLiteral("Connect"));
+
+        QDir::setCurrent(before);
+    }
+
+    void optionsShowOnlyWhatTheCommandLineAsked()
+    {
+        struct Case {
+            int direct;
+            int flags;
+            bool directShown;
+            bool writeShown;
+            bool writeTicked;
+        } cases[] = {
+            {0, 0, false, false, false},
+            {0, WriteDefaults::OptionGiven, false, true, true},
+            {1, WriteDefaults::OptionGiven, true, true, true},
+            {1, 0, true, true, false},
+        };
+        for (const Case& c : cases) {
+            CModel model;
+            model.SetDirectConnectEnabled(c.direct);
+            model.SetWriteDefaultsFlags(c.flags);
+            CorrinDlg dlg;
+            dlg.SetModel(&model);
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            QCOMPARE(Child<QRadioButton>(dlg, "radioDirectRover")->isVisible(), c.directShown);
+            QCOMPARE(Child<QRadioButton>(dlg, "radioDirectBase")->isVisible(), c.directShown);
+            QCOMPARE(Child<QCheckBox>(dlg, "checkWriteDefaults")->isVisible(), c.writeShown);
+            QCOMPARE(Child<QCheckBox>(dlg, "checkWriteDefaults")->isChecked(), c.writeTicked);
+        }
+    }
+
+    void hiddenOptionsFreeTheirSpace()
+    {
+        auto leftOfChoices = [](int direct) {
+            CModel model;
+            model.SetDirectConnectEnabled(direct);
+            CorrinDlg dlg;
+            dlg.SetModel(&model);
+            dlg.show();
+            if (!QTest::qWaitForWindowExposed(&dlg))
+                return -1;
+            auto* base = Child<QRadioButton>(dlg, "radioBase");
+            auto* radio = Child<QRadioButton>(dlg, "radioRadio");
+            if (base->x() != radio->x() || base->y() >= radio->y())
+                return -2;  // the two choices stay one above the other
+            return base->x();
+        };
+        const int withoutOptions = leftOfChoices(0);
+        const int withOptions = leftOfChoices(1);
+        QVERIFY(withoutOptions >= 0);
+        QVERIFY2(withoutOptions + 60 <= withOptions,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(withoutOptions).arg(withOptions)));
+    }
+
+    void emptyPortListReportsPortMinusOne()
+    {
+        CModel model;
+        model.SetModeCode(ModeCodes::SatelBase);  // left from an earlier connection
+        CorrinDlg dlg;
+        dlg.SetModel(&model);
+        QStringList shown;
+        dlg.SetErrorBox([&](QWidget*, const QString& caption, const QString& text) { shown << caption << text; });
+        int dialogs = 0;
+        dlg.SetDialogHook([&](QDialog*) { ++dialogs; });
+
+        Child<QComboBox>(dlg, "comboPort")->clear();
+        Child<QRadioButton>(dlg, "radioBase")->setChecked(true);
+        QTest::mouseClick(Child<QPushButton>(dlg, "buttonConnect"), Qt::LeftButton);
+
+        QCOMPARE(shown, (QStringList{"Varnel Link Manager", "Could not open com port -1  "}));
+        QCOMPARE(model.GetPortNumber(), -1);
+        QCOMPARE(model.GetModeCode(), ModeCodes::SatelBase);  // nothing else changes
+        QCOMPARE(dialogs, 0);
+    }
+
+    void aboutShowsTheLongVersion()
+    {
+        CorrinDlg dlg;
+        CModel model;
+        dlg.SetModel(&model);
+        QString line;
+        dlg.SetDialogHook([&](QDialog* d) {
+            auto* about = qobject_cast<CDialogAbout2*>(d);
+            QVERIFY(about);
+            line = about->VersionLine();
+            QVERIFY(!about->CopyrightLine().isEmpty());
+            QTimer::singleShot(0, about, [about] {
+                QTest::mouseClick(about->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
+            });
+        });
+        auto* about = dlg.findChild<QAction*>("actionAbout");
+        QVERIFY(about);
+        QCOMPARE(about->text().remove('&'), QStringLiteral("About"));
+        about->trigger();
+        QCOMPARE(line, QStringLiteral("Varnel Link Manager - version ") + dlg.LongVersion());
+        QCOMPARE(dlg.LongVersion(), QString::asprintf("%2d.%d.%d.%d", VARNEL_VERSION_MAJOR, VARNEL_VERSION_MINOR,
+                                                      VARNEL_VERSION_PATCH, VARNEL_VERSION_TWEAK));
+
+        // A one-digit first part is right-aligned, so two blanks follow "version".
+        CDialogAbout2 box(nullptr, QStringLiteral(" 2.3.1.1"));
+        QCOMPARE(box.VersionLine(), QStringLiteral("Varnel Link Manager - version  2.3.1.1"));
+    }
+
+    void cancelEndsWithZero()
+    {
+        CorrinDlg dlg;
+        QTimer::singleShot(0, &dlg, [&] { QTest::mouseClick(Child<QPushButton>(dlg, "buttonCancel"), Qt::LeftButton); });
+        QCOMPARE(dlg.exec(), 0);
+    }
+
+private:
+    static void ExpectText(const QString& actual, const char* expected)
+    {
+        QCOMPARE(actual, QString::fromLatin1(expected));
+    }
+
+    QTemporaryDir m_ComDir;
+};
+
+QTEST_MAIN(ConnectMainDialogTest)
+#include "connect_main_dialog_test.moc"
