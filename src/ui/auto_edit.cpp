@@ -1,0 +1,178 @@
+#include "ui/auto_edit.h"
+
+#include "ui/edit_validate.h"
+#include "ui/info_wnd.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace {
+
+std::function<void()>& BeepHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+}  // namespace
+
+CAutoEdit::CAutoEdit(QWidget* parent)
+    : QLineEdit(parent), m_InfoWindow(new CInfoWnd(QColor(255, 129, 129)))
+{
+}
+
+CAutoEdit::~CAutoEdit()
+{
+    delete m_InfoWindow.data();
+}
+
+void CAutoEdit::SetBeepHook(std::function<void()> hook)
+{
+    BeepHook() = std::move(hook);
+}
+
+void CAutoEdit::SetMaxChars(int n)
+{
+    m_Filter.MaxChars = n;
+    setMaxLength(n > 0 ? n : 32767);
+}
+
+void CAutoEdit::ShowText(const QString* text)
+{
+    setText(text ? *text : m_DefaultText);
+}
+
+void CAutoEdit::Beep()
+{
+    if (BeepHook())
+        BeepHook()();
+    else
+        QApplication::beep();
+    emit Beeped();
+}
+
+void CAutoEdit::MoveToNextField()
+{
+    focusNextChild();
+}
+
+void CAutoEdit::EnsureInfoWindow()
+{
+    // The pop-up belongs to the window the edit sits in, which is only known once it is placed.
+    if (m_InfoWindow && !m_InfoWindow->IsCreated() && parentWidget())
+        m_InfoWindow->Create(parentWidget());
+}
+
+void CAutoEdit::showEvent(QShowEvent* event)
+{
+    QLineEdit::showEvent(event);
+    EnsureInfoWindow();
+}
+
+void CAutoEdit::keyPressEvent(QKeyEvent* event)
+{
+    const QString typed = event->text();
+    // Shortcuts and keys without text (arrows, Home, Delete) are the edit's own.
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (typed.isEmpty() || command) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const QList<uint> points = typed.toUcs4();
+    if (points.size() != 1) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const char32_t c = points.front();
+    const int len = static_cast<int>(text().size());
+    int selStart = cursorPosition();
+    int selEnd = selStart;
+    if (hasSelectedText()) {
+        selStart = selectionStart();
+        selEnd = selectionEnd();
+    }
+    switch (m_Filter.OnChar(c, text().toStdString(), selStart, selEnd, len)) {
+    case CEditFilter::EAction::NextField:
+        event->accept();
+        MoveToNextField();
+        return;
+    case CEditFilter::EAction::Beep:
+        event->accept();
+        Beep();
+        return;
+    case CEditFilter::EAction::Default:
+        QLineEdit::keyPressEvent(event);
+        return;
+    case CEditFilter::EAction::Insert:
+        break;
+    }
+    QLineEdit::keyPressEvent(event);
+    std::string now = text().toStdString();
+    const CEditFilter::SAfterInsert after = m_Filter.AfterInsert(now);
+    if (after.TextChanged) {
+        setText(QString::fromStdString(now));
+        end(false);
+    }
+    if (after.MoveNext)
+        MoveToNextField();
+}
+
+void CAutoEdit::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    m_HoldsFocus = true;
+    EnsureInfoWindow();
+    emit FocusEntered();
+}
+
+QWidget* CAutoEdit::FindCancelButton() const
+{
+    if (m_CancelButton)
+        return m_CancelButton;
+    // Dialogs here lay their buttons out in a button box anywhere in the window.
+    for (QDialogButtonBox* box : window()->findChildren<QDialogButtonBox*>())
+        if (QPushButton* cancel = box->button(QDialogButtonBox::Cancel))
+            return cancel;
+    return nullptr;
+}
+
+void CAutoEdit::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    // When a refusing edit takes the focus back while the focus is on its way to another edit, that
+    // one is told it lost a focus it never had: it must not validate (two refusing edits would pass
+    // the focus back and forth for ever).
+    const bool held = m_HoldsFocus;
+    m_HoldsFocus = false;
+    if (!held)
+        return;
+    // A context menu or a drop-down takes the focus only for a moment: nothing left the field.
+    if (event->reason() == Qt::PopupFocusReason) {
+        emit FocusLeft();
+        return;
+    }
+    QWidget* receiver = QApplication::focusWidget();
+    QWidget* cancel = FindCancelButton();
+    // A window closing takes the focus with it; there is nothing left to correct.
+    const bool skip = !m_Validator || !isVisible() || (cancel && receiver == cancel) || (!cancel && !receiver);
+    if (!skip) {
+        std::string t = text().toStdString();
+        const std::string message = m_Validator->Validate(t);
+        const QString rewritten = QString::fromStdString(t);
+        if (rewritten != text())
+            setText(rewritten);
+        if (m_InfoWindow)
+            m_InfoWindow->HideMessage();
+        if (!message.empty()) {
+            setFocus(Qt::OtherFocusReason);
+            selectAll();
+            EnsureInfoWindow();
+            if (m_InfoWindow)
+                m_InfoWindow->ShowMessageAt(this, QString::fromStdString(message));
+        }
+    }
+    emit FocusLeft();
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "ui/edit_filter.h"
+#include "ui/info_wnd.h"
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+class CEditValidate;
+
+// A single-line edit for typing numbers field by field: it accepts only a set of characters, moves
+// on to the next control on a separator or when full, keeps one sign at the front, and validates
+// its text when the focus leaves, taking the focus back and showing the message above itself when
+// the text is refused. Pasted text is not filtered; the validator still sees it.
+class CAutoEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit CAutoEdit(QWidget* parent = nullptr);
+    ~CAutoEdit() override;
+
+    // Filter settings; MaxChars also becomes the edit's length limit.
+    void SetNextFieldChar(int c) { m_Filter.NextFieldChar = c; }
+    int GetNextFieldChar() const { return m_Filter.NextFieldChar; }
+    void SetMaxChars(int n);
+    int GetMaxChars() const { return m_Filter.MaxChars; }
+    void SetAllowedChars(const std::string& chars) { m_Filter.SetAllowedChars(chars); }
+    void SetSingleSign(bool on) { m_Filter.SingleSign = on; }
+    void SetSignFirst(bool on) { m_Filter.SignFirst = on; }
+    const CEditFilter& Filter() const { return m_Filter; }
+
+    void SetDefaultText(const QString& text) { m_DefaultText = text; }
+    // Sets the text, or DefaultText when given none.
+    void ShowText(const QString* text = nullptr);
+
+    // Not owned; none means no validation.
+    void SetValidator(CEditValidate* validator) { m_Validator = validator; }
+    CEditValidate* GetValidator() const { return m_Validator; }
+
+    // The button whose press abandons the entry: moving the focus to it skips validation. When not
+    // set, the Cancel button of a QDialogButtonBox in the edit's window is used.
+    void SetCancelButton(QWidget* button) { m_CancelButton = button; }
+
+    CInfoWnd* InfoWindow() const { return m_InfoWindow; }
+
+    // How a refused character is made audible; QApplication::beep by default. Process-wide, so a
+    // test can count beeps or a silent build can mute them.
+    static void SetBeepHook(std::function<void()> hook);
+
+signals:
+    void FocusEntered();
+    // Emitted after the validator ran (and possibly rewrote the text).
+    void FocusLeft();
+    void Beeped();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Beep();
+    void MoveToNextField();
+    QWidget* FindCancelButton() const;
+    void EnsureInfoWindow();
+
+    CEditFilter m_Filter;
+    QString m_DefaultText;
+    CEditValidate* m_Validator = nullptr;
+    QPointer<QWidget> m_CancelButton;
+    // Owned; it also becomes a child of the window it shows in, which may delete it first.
+    QPointer<CInfoWnd> m_InfoWindow;
+    bool m_HoldsFocus = false;
+};
