@@ -105,7 +105,7 @@ TEST(SerialListing, OrderIsByNumberLaterRecordsWinAndOutOfRangeIsLeftOut)
 }
 
 // A fake machine: sysfs, /dev and the alias folder below one temporary folder.
-class FakeMachineTest : public ::testing::Test
+class SerialFakeMachineTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -154,7 +154,7 @@ protected:
     SSerialRoots roots;
 };
 
-TEST_F(FakeMachineTest, ListsRealPortsAliasesAndThePortMapInNumberOrder)
+TEST_F(SerialFakeMachineTest, ListsRealPortsAliasesAndThePortMapInNumberOrder)
 {
     Tty("ttyS0", "pnp0/00:01", "serial", "4");
     Tty("ttyS1", "platform/serial8250/p1", "serial", "0"); // placeholder, no UART
@@ -205,7 +205,7 @@ TEST_F(FakeMachineTest, ListsRealPortsAliasesAndThePortMapInNumberOrder)
     EXPECT_EQ(ComDevicePath(0, roots), "");
 }
 
-TEST_F(FakeMachineTest, UnreadableDeviceTreeIsReportedButListingGoesOn)
+TEST_F(SerialFakeMachineTest, UnreadableDeviceTreeIsReportedButListingGoesOn)
 {
     roots.Sysfs = (root / "nowhere").string();
     Node("ttyACM1");

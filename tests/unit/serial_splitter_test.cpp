@@ -19,7 +19,7 @@ public:
     std::vector<std::string> events;
 };
 
-class SplitterTest : public ::testing::Test
+class SerialSplitterTest : public ::testing::Test
 {
 protected:
     void Feed(const std::string& chunk) { splitter.Feed(chunk.data(), static_cast<int>(chunk.size())); }
@@ -45,7 +45,7 @@ protected:
 
 using Events = std::vector<std::string>;
 
-TEST_F(SplitterTest, SentenceSpansChunks)
+TEST_F(SerialSplitterTest, SentenceSpansChunks)
 {
     Feed("$GPG");
     Feed("GA,1\r");
@@ -55,13 +55,13 @@ TEST_F(SplitterTest, SentenceSpansChunks)
     EXPECT_EQ(splitter.GetState(), CSentenceSplitter::BetweenSentences);
 }
 
-TEST_F(SplitterTest, ByteAfterCrDropsTheSentence)
+TEST_F(SerialSplitterTest, ByteAfterCrDropsTheSentence)
 {
     Feed("$A\rX$B\r\n");
     EXPECT_EQ(rec.events, (Events{"T:", "T:", "S:$B"}));
 }
 
-TEST_F(SplitterTest, TextBeforeSentenceIsFlushedAtDollar)
+TEST_F(SerialSplitterTest, TextBeforeSentenceIsFlushedAtDollar)
 {
     Feed("OK\r\n$X\r\n");
     EXPECT_EQ(rec.events, (Events{"T:OK\r\n", "S:$X"}));
@@ -70,13 +70,13 @@ TEST_F(SplitterTest, TextBeforeSentenceIsFlushedAtDollar)
     EXPECT_EQ(rec.events.back(), "T:Z");
 }
 
-TEST_F(SplitterTest, PlainTextChunkGoesToChunkAndTextThenWholeChunk)
+TEST_F(SerialSplitterTest, PlainTextChunkGoesToChunkAndTextThenWholeChunk)
 {
     FeedChunk("ERROR");
     EXPECT_EQ(rec.events, (Events{"C:ERROR", "T:ERROR", "C:ERROR"}));
 }
 
-TEST_F(SplitterTest, DollarInsideSentenceIsOrdinaryAndLineEndsAreNotDelivered)
+TEST_F(SerialSplitterTest, DollarInsideSentenceIsOrdinaryAndLineEndsAreNotDelivered)
 {
     Feed("$KBASE,MARKS,$1\r\n$>JRTK,17,a\r\nrest");
     EXPECT_EQ(rec.events, (Events{"T:", "S:$KBASE,MARKS,$1", "T:", "S:$>JRTK,17,a", "C:rest", "T:rest"}));
@@ -86,14 +86,14 @@ TEST_F(SplitterTest, DollarInsideSentenceIsOrdinaryAndLineEndsAreNotDelivered)
     EXPECT_EQ(rec.events, (Events{"T:", "S:$a\nb"}));
 }
 
-TEST_F(SplitterTest, ChunkEndingInsideSentenceFlushesNothing)
+TEST_F(SerialSplitterTest, ChunkEndingInsideSentenceFlushesNothing)
 {
     FeedChunk("ab$GP");
     EXPECT_EQ(rec.events, (Events{"T:ab", "C:ab$GP"}));
     EXPECT_EQ(splitter.GetSentenceBuffer(), "$GP");
 }
 
-TEST_F(SplitterTest, ChunkKeepsNulBytesAndEmptyChunksDoNothing)
+TEST_F(SerialSplitterTest, ChunkKeepsNulBytesAndEmptyChunksDoNothing)
 {
     const std::string withNul("A\0B", 3);
     FeedChunk(withNul);
@@ -108,7 +108,7 @@ TEST_F(SplitterTest, ChunkKeepsNulBytesAndEmptyChunksDoNothing)
     EXPECT_TRUE(rec.events.empty());
 }
 
-TEST_F(SplitterTest, SentenceCallbackOnlyIsEnough)
+TEST_F(SerialSplitterTest, SentenceCallbackOnlyIsEnough)
 {
     CSentenceSplitter bare(&sentence);
     const std::string traffic = "junk$A,1\r\nmore\r\n$B\r\n";
@@ -116,7 +116,7 @@ TEST_F(SplitterTest, SentenceCallbackOnlyIsEnough)
     EXPECT_EQ(rec.events, (Events{"S:$A,1", "S:$B"}));
 }
 
-TEST_F(SplitterTest, RunawaySentenceIsDroppedAtTheLimit)
+TEST_F(SerialSplitterTest, RunawaySentenceIsDroppedAtTheLimit)
 {
     Feed("$");
     const std::string filler(CSentenceSplitter::MaxSentenceLength - 1, 'x');
@@ -139,7 +139,7 @@ TEST_F(SplitterTest, RunawaySentenceIsDroppedAtTheLimit)
     EXPECT_EQ(Sentences(), (std::vector<std::string>{"$GPGGA"}));
 }
 
-TEST_F(SplitterTest, SplitAtEveryPositionGivesTheSameSentences)
+TEST_F(SerialSplitterTest, SplitAtEveryPositionGivesTheSameSentences)
 {
     const std::string traffic = "OK\r\n$>JAPP,1\r\nATS104?\r\n00\r\n$KBASE,MARKS,1,2,3\r\n$X\r\rY";
     CSentenceSplitter whole(&sentence);
@@ -156,7 +156,7 @@ TEST_F(SplitterTest, SplitAtEveryPositionGivesTheSameSentences)
     }
 }
 
-TEST(Callback, UnboundCallbackReportsAndCarriesOn)
+TEST(SerialCallback, UnboundCallbackReportsAndCarriesOn)
 {
     TCallback<Recorder> unbound;
     testing::internal::CaptureStdout();
@@ -180,7 +180,7 @@ struct Ticker
     int ticks = 0;
 };
 
-TEST(Callback, NoArgumentCallbackCallsItsMember)
+TEST(SerialCallback, NoArgumentCallbackCallsItsMember)
 {
     Ticker t;
     BCallback<Ticker> cb(&t, &Ticker::Tick);
