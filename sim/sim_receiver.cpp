@@ -227,7 +227,7 @@ std::string CSimReceiver::BaseSentence(const std::string& command, long long now
     const std::string key = command.substr(0, comma);
     const std::string value = comma == std::string::npos ? std::string() : command.substr(comma + 1);
     auto reply = [&](const std::string& text) { return "$KBASE," + key + "," + text + "\r\n"; };
-    const double volts = Voltage(nowMs);
+    const double volts = std::round(Voltage(nowMs) * 100.0) / 100.0;   // as reported
 
     if (comma == std::string::npos) {
         if (key == "PEAKSNR")
@@ -241,7 +241,7 @@ std::string CSimReceiver::BaseSentence(const std::string& command, long long now
         if (key == "VOLTAGE")
             return reply(Format("%.2f", volts));
         if (key == "BATTIME") {
-            const int minutes = std::max(0, static_cast<int>((volts - m_battery.intVCritical) * m_battery.intDr));
+            const long minutes = std::max(0L, std::lround((volts - m_battery.intVCritical) * m_battery.intDr));
             const int state = volts <= m_battery.intVCritical ? 2 : volts <= m_battery.intVWarn ? 1 : 0;
             return reply(std::to_string(minutes) + "," + std::to_string(state));
         }

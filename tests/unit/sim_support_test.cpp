@@ -1,0 +1,133 @@
+// The simulator's COM alias registration, command line and log escaping.
+
+#include "sim_com_link.h"
+#include "sim_log.h"
+#include "sim_options.h"
+#include "sim_receiver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "sim-support-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string path;
+};
+
+std::string LinkTarget(const std::string& path)
+{
+    std::error_code ec;
+    return fs::read_symlink(path, ec).string();
+}
+
+}  // namespace
+
+TEST(SimComLink, ClaimsTheLowestFreeNumberAndNeverALiveOne)
+{
+    TempDir tmp;
+    const std::string dir = tmp.path + "/com";
+    const std::string liveA = tmp.path + "/deviceA", liveB = tmp.path + "/deviceB";
+    std::ofstream(liveA).put('x');
+    std::ofstream(liveB).put('x');
+    std::string error;
+
+    EXPECT_EQ(ClaimSimComLink(dir, liveA, 0, error), 5);   // creates the folder
+    EXPECT_EQ(LinkTarget(dir + "/com5"), liveA);
+    EXPECT_EQ(ClaimSimComLink(dir, liveB, 0, error), 6);   // a second simulator
+    // A live alias in another case holds its number too.
+    fs::create_symlink(liveA, dir + "/COM7");
+    EXPECT_EQ(ClaimSimComLink(dir, liveB, 0, error), 8);
+    // A live alias is never taken over, even when asked for.
+    EXPECT_EQ(ClaimSimComLink(dir, liveB, 5, error), -1);
+    EXPECT_NE(error.find("COM5"), std::string::npos);
+    EXPECT_EQ(LinkTarget(dir + "/com5"), liveA);
+    // A dead one (its device is gone) is replaced.
+    fs::create_symlink(tmp.path + "/gone", dir + "/Com9");
+    EXPECT_EQ(ClaimSimComLink(dir, liveB, 9, error), 9);
+    EXPECT_FALSE(fs::is_symlink(dir + "/Com9"));
+    EXPECT_EQ(LinkTarget(dir + "/com9"), liveB);
+    fs::remove(dir + "/com6");
+    fs::create_symlink(tmp.path + "/gone", dir + "/com6");
+    EXPECT_EQ(ClaimSimComLink(dir, liveA, 0, error), 6);
+
+    // Release removes only a link that is still the simulator's own.
+    ReleaseSimComLink(dir, 5, liveB);
+    EXPECT_TRUE(fs::is_symlink(dir + "/com5"));
+    ReleaseSimComLink(dir, 5, liveA);
+    EXPECT_FALSE(fs::is_symlink(dir + "/com5"));
+}
+
+TEST(SimOptions, DefaultsValuesAndErrors)
+{
+    SSimOptions o;
+    std::string error;
+    ASSERT_TRUE(ParseSimOptions({}, o, error));
+    EXPECT_EQ(o.receiver, "base");
+    EXPECT_EQ(o.radio, "none");
+    EXPECT_EQ(o.guardMs, 1000);
+    EXPECT_EQ(o.com, 0);
+
+    ASSERT_TRUE(ParseSimOptions({"--com", "12", "--receiver", "rover", "--radio", "satel", "--direct", "--silent",
+                                 "--marks", "m.txt", "--log", "l.txt", "--exit-after", "2.5", "--guard-ms", "100",
+                                 "--power", "external", "--link", "down"},
+                                o, error))
+        << error;
+    EXPECT_EQ(o.com, 12);
+    EXPECT_EQ(o.receiver, "rover");
+    EXPECT_EQ(o.radio, "satel");
+    EXPECT_TRUE(o.direct && o.silent && o.externalPower && !o.linkUp);
+    EXPECT_EQ(o.marksFile, "m.txt");
+    EXPECT_EQ(o.logFile, "l.txt");
+    EXPECT_DOUBLE_EQ(o.exitAfterSeconds, 2.5);
+    EXPECT_EQ(o.guardMs, 100);
+
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--com"}, {"--com", "0"}, {"--com", "x"},
+                                         {"--radio", "motorola"}, {"--receiver", "BASE"}, {"--exit-after", "-1"},
+                                         {"--guard-ms", "0"}, {"--bogus"}}) {
+        SSimOptions fresh;
+        EXPECT_FALSE(ParseSimOptions(bad, fresh, error)) << bad[0];
+        EXPECT_FALSE(error.empty());
+    }
+    SSimOptions help;
+    ASSERT_TRUE(ParseSimOptions({"--help"}, help, error));
+    EXPECT_TRUE(help.help);
+}
+
+TEST(SimLog, EveryByteSurvivesEscaping)
+{
+    std::string all;
+    for (int c = 0; c < 256; ++c)
+        all += static_cast<char>(c);
+    const std::string escaped = EscapeSimBytes(all);
+    EXPECT_EQ(escaped.find('\n'), std::string::npos);
+    EXPECT_EQ(UnescapeSimBytes(escaped), all);
+    EXPECT_EQ(EscapeSimBytes("$JAPP\r\n+++ \\"), "$JAPP\\r\\n+++ \\\\");
+}
+
+TEST(SimMarksFile, ReadsOneMarkALine)
+{
+    TempDir tmp;
+    const std::string path = tmp.path + "/marks.txt";
+    std::ofstream(path) << "# survey\n51.5,-1.25,100\r\n\n  -33.9,151.2,7.5,extra\n";
+    std::vector<SSimMark> marks;
+    std::string error;
+    ASSERT_TRUE(LoadSimMarks(path, marks, error)) << error;
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_EQ(marks[0], (SSimMark{"51.5", "-1.25", "100"}));
+    EXPECT_EQ(marks[1], (SSimMark{"-33.9", "151.2", "7.5,extra"}));
+    std::ofstream(path) << "51.5;-1.25\n";
+    EXPECT_FALSE(LoadSimMarks(path, marks, error));
+    EXPECT_FALSE(LoadSimMarks(tmp.path + "/missing", marks, error));
+}
