@@ -45,11 +45,15 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target)
 {
     static std::atomic<unsigned> counter{0};
     std::filesystem::path tmp = target;
-    std::string name = "." + target.filename().string() + ".tmp";
+    // Appended piecewise: GCC 12 warns falsely (-Wrestrict) about literal + temporary string.
+    std::string name(1, '.');
+    name += target.filename().string();
+    name += ".tmp";
 #ifdef VARNEL_HAVE_FSYNC
     name += std::to_string(::getpid());
 #endif
-    name += "-" + std::to_string(counter++);
+    name += '-';
+    name += std::to_string(counter++);
     tmp.replace_filename(name);
     return tmp;
 }

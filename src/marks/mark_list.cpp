@@ -2,21 +2,26 @@
 
 #include <functional>
 
-std::size_t CMarkList::KeyHash::operator()(const Key& k) const noexcept
+CMarkList::Key::Key(std::string_view la, std::string_view lo, std::string_view al) : lat(la), lon(lo), alt(al)
 {
     std::hash<std::string_view> h;
-    std::size_t seed = h(k.lat);
-    seed ^= h(k.lon) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-    seed ^= h(k.alt) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-    return seed;
+    std::size_t seed = h(lat);
+    seed ^= h(lon) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+    seed ^= h(alt) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+    hash = seed;
 }
 
 bool CMarkList::AddMark(const std::string& latitude, const std::string& longitude, const std::string& altitude)
 {
-    if (Contains(latitude, longitude, altitude))
+    Key key(latitude, longitude, altitude);
+    if (m_Index.find(key) != m_Index.end())
         return false;
     auto it = m_Marks.emplace(m_Marks.end(), latitude, longitude, altitude);
-    m_Index.emplace(Key{it->GetLatitude(), it->GetLongitude(), it->GetAltitude()}, it);
+    // Same texts, same hash: the key now views the node's own copies.
+    key.lat = it->GetLatitude();
+    key.lon = it->GetLongitude();
+    key.alt = it->GetAltitude();
+    m_Index.emplace(key, it);
     m_Modified = true;
     return true;
 }

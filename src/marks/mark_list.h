@@ -51,12 +51,15 @@ public:
     const_iterator end() const { return m_Marks.end(); }
 
 private:
+    // The hash is computed once per lookup and travels with the key into the index.
     struct Key {
+        Key(std::string_view la, std::string_view lo, std::string_view al);
         std::string_view lat, lon, alt;
-        bool operator==(const Key&) const = default;
+        std::size_t hash;
+        bool operator==(const Key& o) const { return lat == o.lat && lon == o.lon && alt == o.alt; }
     };
     struct KeyHash {
-        std::size_t operator()(const Key& k) const noexcept;
+        std::size_t operator()(const Key& k) const noexcept { return k.hash; }
     };
 
     std::list<CMark> m_Marks;

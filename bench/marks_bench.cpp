@@ -1,0 +1,128 @@
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "base/base_settings.h"
+#include "base/base_status.h"
+#include "base/command_processor.h"
+#include "connection/model.h"
+#include "marks/mark.h"
+#include "marks/mark_file.h"
+#include "marks/mark_list.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int MarkCount = 100000;
+
+// Texts as the conversions produce them: six decimals.
+std::vector<CMark> DistinctMarks()
+{
+    std::vector<CMark> marks;
+    marks.reserve(MarkCount);
+    char lat[32], lon[32], alt[32];
+    for (int i = 0; i < MarkCount; ++i) {
+        std::snprintf(lat, sizeof lat, "%.6f", 51.0 + i * 1e-6);
+        std::snprintf(lon, sizeof lon, "%.6f", -1.0 - (i % 977) * 1e-4);
+        std::snprintf(alt, sizeof alt, "%d.%03d", 100 + i % 50, i % 1000);
+        marks.emplace_back(lat, lon, alt);
+    }
+    return marks;
+}
+
+void Fill(CMarkList& list, const std::vector<CMark>& marks)
+{
+    for (const CMark& m : marks)
+        list.AddMark(m.GetLatitude(), m.GetLongitude(), m.GetAltitude());
+}
+
+fs::path BenchFile()
+{
+    return fs::temp_directory_path() / ("varnel_marks_bench_" + std::to_string(::getpid()) + ".mrk");
+}
+
+}  // namespace
+
+static void BM_MarkList_Add100k(benchmark::State& state)
+{
+    const std::vector<CMark> marks = DistinctMarks();
+    for (auto _ : state) {
+        auto list = std::make_unique<CMarkList>();
+        Fill(*list, marks);
+        benchmark::DoNotOptimize(list->Size());
+        // Freeing the list is not part of adding.
+        state.PauseTiming();
+        list.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * MarkCount);
+}
+BENCHMARK(BM_MarkList_Add100k)->Unit(benchmark::kMillisecond);
+
+static void BM_MarkFile_Save100k(benchmark::State& state)
+{
+    CMarkList list;
+    Fill(list, DistinctMarks());
+    CBaseSettings settings;
+    const fs::path file = BenchFile();
+    std::string error;
+    for (auto _ : state) {
+        if (!CMarkFile::Save(file, list, settings, error))
+            state.SkipWithError(error.c_str());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(file)));
+    fs::remove(file);
+}
+BENCHMARK(BM_MarkFile_Save100k)->Unit(benchmark::kMillisecond);
+
+static void BM_MarkFile_Load100k(benchmark::State& state)
+{
+    const fs::path file = BenchFile();
+    std::string error;
+    {
+        CMarkList list;
+        Fill(list, DistinctMarks());
+        CBaseSettings settings;
+        CMarkFile::Save(file, list, settings, error);
+    }
+    for (auto _ : state) {
+        CMarkList list;
+        CBaseSettings settings;
+        if (!CMarkFile::Load(file, CMarkFile::ELoadMode::Replace, list, settings, error))
+            state.SkipWithError(error.c_str());
+        benchmark::DoNotOptimize(list.Size());
+    }
+    state.SetItemsProcessed(state.iterations() * MarkCount);
+    fs::remove(file);
+}
+BENCHMARK(BM_MarkFile_Load100k)->Unit(benchmark::kMillisecond);
+
+static void BM_ParseReply(benchmark::State& state)
+{
+    CMarkList marks;
+    CBaseSettings settings;
+    CMark reference("0", "0", "0");
+    CBaseStatus status(&settings, &marks, &reference);
+    CModel model;
+    CCommandProcessor processor(&status, &model);
+    // One poll rotation's replies, plus the late-matching and unrecognised kinds.
+    const std::vector<std::string> sentences = {
+        "$KBASE,PEAKSNR,48",      "$KBASE,SATS,9",          "$KBASE,STDEV,0.012",  "$KBASE,PSOURCE,1",
+        "$KBASE,VOLTAGE,12.48",   "$KBASE,BATTIME,95,3",    "$KBASE,VERSION,3.4",  "$KBASE,BOOTVERSION,1.2",
+        "$KBASE,MARKS,51.500000,-1.250000,100.000", "$>JRTK,17,51.500000,-1.250000,100.000",
+        "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "$>JI,1234,5678",
+    };
+    std::size_t i = 0;
+    for (auto _ : state) {
+        processor.ParseReply(sentences[i]);
+        if (++i == sentences.size())
+            i = 0;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ParseReply);
