@@ -183,7 +183,8 @@ void CCoordinatePanel::Clear()
                      EField::LonMinutes, EField::LonSeconds, EField::AltDms, EField::AltDecimal,
                      EField::LatDecimal, EField::LonDecimal}) {
         Edit(f)->ShowText();
-        Edit(f)->InfoWindow()->HideMessage();
+        if (CInfoWnd* info = Edit(f)->InfoWindow())
+            info->HideMessage();
     }
     m_Clearing = false;
     m_Ui->addDmsButton->setEnabled(false);

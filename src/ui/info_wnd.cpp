@@ -1,5 +1,6 @@
 #include "ui/info_wnd.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
@@ -50,6 +51,10 @@ void CInfoWnd::ShowMessageAt(const QWidget* control, const QString& message)
     setGeometry(frame);
     show();
     raise();
+    // The pop-up never takes the focus, so a screen reader only learns of it through an alert.
+    setAccessibleName(message);
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void CInfoWnd::HideMessage()

@@ -2,8 +2,11 @@
 #include "marks/mark_list.h"
 #include "ui/auto_edit.h"
 #include "ui/info_wnd.h"
+#include "ui/language_module.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QGroupBox>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -79,6 +82,25 @@ private slots:
         QVERIFY(!m_Panel->AddDmsButton()->isEnabled());
         QVERIFY(!m_Panel->AddDecimalButton()->isEnabled());
         QCOMPARE(E(F::LatMinutes)->accessibleName(), QStringLiteral("Latitude Minutes"));
+    }
+
+    void textsComeFromTheLanguageModule()
+    {
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(VARNEL_SOURCE_DIR));
+        CLanguageModule german;
+        german.Configure("resources/languages", "english");
+        QVERIFY(german.SelectLanguage(0x0407));
+        QDir::setCurrent(previous);
+        QVERIFY(german.IsLibraryLoaded());
+
+        m_Panel->SetLanguageModule(&german);
+        QCOMPARE(m_Panel->findChild<QGroupBox*>("decimalGroup")->title(),
+                 QString::fromStdString(german.LoadText(171)));
+        QCOMPARE(E(F::LatMinutes)->accessibleName(),
+                 QString::fromStdString(german.LoadText(152) + " " + german.LoadText(175)));
+        QCOMPARE(m_Panel->AddDmsButton()->text(), QString::fromStdString(german.LoadText(179)));
+        QVERIFY(m_Panel->AddDmsButton()->text() != QStringLiteral("Add"));
     }
 
     void separatorsFillDegreesMinutesSeconds()
