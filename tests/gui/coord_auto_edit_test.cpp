@@ -134,18 +134,6 @@ private slots:
         QCOMPARE(m_Edit->text(), QStringLiteral("ab.c"));
         QVERIFY(m_Edit->hasFocus());
     }
-
-    void showTextUsesTheDefault()
-    {
-        Build(true);
-        m_Edit->SetDefaultText("0");
-        m_Edit->setText("5");
-        m_Edit->ShowText();
-        QCOMPARE(m_Edit->text(), QStringLiteral("0"));
-        const QString t = "7";
-        m_Edit->ShowText(&t);
-        QCOMPARE(m_Edit->text(), QStringLiteral("7"));
-    }
 };
 
 QTEST_MAIN(CoordAutoEditTest)

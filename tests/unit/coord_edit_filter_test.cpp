@@ -125,9 +125,3 @@ TEST(CoordEditFilter, SignFirst)
     EXPECT_TRUE(t.f.AfterInsert(s).TextChanged);  // caret goes to the end whenever a sign is there
     EXPECT_EQ(s, "-125");
 }
-
-TEST(CoordEditFilter, LengthCountsCharactersNotBytes)
-{
-    EXPECT_EQ(CEditFilter::Length("abc"), 3);
-    EXPECT_EQ(CEditFilter::Length("\xc3\xa9t\xc3\xa9"), 3);
-}

@@ -51,14 +51,6 @@ TEST(CoordValidators, SingleCharacterGetsLeadingZero)
     EXPECT_EQ(t, "0-");
 }
 
-TEST(CoordValidators, BaseClassAcceptsAnythingUnchanged)
-{
-    CEditValidate base;
-    std::string t = "x";
-    EXPECT_EQ(base.Validate(t), "");
-    EXPECT_EQ(t, "x");
-}
-
 TEST(CoordValidators, LatitudeDegrees)
 {
     CStdCoordLatValidate v;
