@@ -45,6 +45,7 @@ public:
     void Stop();     // SIGTERM and wait now
     bool Running() const;
     int ExitStatus() const;   // waitpid status after Stop(); -1 while running
+    pid_t Pid() const { return m_pid; }
 
 private:
     std::string m_root;
