@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -171,9 +170,7 @@ bool DescribeTty(const fs::path& sysfsRoot, const std::string& name, const std::
     const fs::path entry = sysfsRoot / "class" / "tty" / name;
     // The 8250 driver creates placeholder ports whether or not a UART is fitted; their type is 0.
     const std::string type = ReadAttribute(entry / "type");
-    if (name.rfind("ttyS", 0) == 0 && (type.empty() || type == "0"))
-        return false;
-    if (!type.empty() && type == "0")
+    if (type == "0" || (type.empty() && name.rfind("ttyS", 0) == 0))
         return false;
 
     bool usb = false;
@@ -226,7 +223,7 @@ int ComNumberForDeviceName(const std::string& name)
         const int k = StrictNumber(name.substr(prefix.size()));
         if (k >= 0 && k < f.count)
             return f.firstPort + k;
-        return 0; // "ttyS" also prefixes nothing else, but "ttyUSB40" must not fall through
+        return 0;
     }
     return 0;
 }
