@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 #include "base/base_settings.h"
@@ -63,6 +64,29 @@ static void BM_MarkList_Add100k(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * MarkCount);
 }
 BENCHMARK(BM_MarkList_Add100k)->Unit(benchmark::kMillisecond);
+
+// Baseline for the above: the same texts into a plain hash set of joined keys.
+static void BM_HashSet_Add100k(benchmark::State& state)
+{
+    const std::vector<CMark> marks = DistinctMarks();
+    for (auto _ : state) {
+        auto set = std::make_unique<std::unordered_set<std::string>>();
+        for (const CMark& m : marks) {
+            std::string key = m.GetLatitude();
+            key += '\0';
+            key += m.GetLongitude();
+            key += '\0';
+            key += m.GetAltitude();
+            set->insert(std::move(key));
+        }
+        benchmark::DoNotOptimize(set->size());
+        state.PauseTiming();
+        set.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * MarkCount);
+}
+BENCHMARK(BM_HashSet_Add100k)->Unit(benchmark::kMillisecond);
 
 static void BM_MarkFile_Save100k(benchmark::State& state)
 {
