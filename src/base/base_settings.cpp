@@ -95,3 +95,12 @@ void CBaseSettings::SetBattery(const SBatterySettings& battery)
     m_Battery = battery;
     m_Modified = true;
 }
+
+bool CBaseSettings::Load(CArchiveReader& ar)
+{
+    SBatterySettings s;
+    if (!s.Load(ar))
+        return false;
+    SetBattery(s);
+    return true;
+}

@@ -58,6 +58,10 @@ public:
     // The six battery values back to their defaults; status values stay.
     void ResetDefaults();
 
+    // The 40-byte record of mark files. Load sets Modified; on failure nothing changes.
+    void Store(CArchiveWriter& ar) const { m_Battery.Store(ar); }
+    bool Load(CArchiveReader& ar);
+
     // All six battery values at once (mark files); sets Modified.
     SBatterySettings GetBattery() const { return m_Battery; }
     void SetBattery(const SBatterySettings& battery);

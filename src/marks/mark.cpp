@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "marks/archive.h"
 #include "marks/text_number.h"
 
 void CMark::Set(const std::string& latitude, const std::string& longitude, const std::string& altitude)
@@ -25,4 +26,22 @@ bool CMark::IsNear(const CMark& other) const
     const bool lon = Near(m_Longitude, other.m_Longitude);
     const bool alt = Near(m_Altitude, other.m_Altitude);
     return lat && lon && alt;
+}
+
+void CMark::Store(CArchiveWriter& ar) const
+{
+    ar.WriteText(m_Latitude);
+    ar.WriteText(m_Longitude);
+    ar.WriteText(m_Altitude);
+}
+
+bool CMark::Load(CArchiveReader& ar)
+{
+    std::string lat, lon, alt;
+    if (!ar.ReadText(lat) || !ar.ReadText(lon) || !ar.ReadText(alt))
+        return false;
+    m_Latitude = std::move(lat);
+    m_Longitude = std::move(lon);
+    m_Altitude = std::move(alt);
+    return true;
 }

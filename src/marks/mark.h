@@ -2,6 +2,9 @@
 
 #include <string>
 
+class CArchiveWriter;
+class CArchiveReader;
+
 // One stored base coordinate. The three values stay the texts that were typed or received: the base
 // gets back exactly what it sent, and 1.5 and 1.50 remain different marks.
 class CMark {
@@ -27,6 +30,11 @@ public:
     // NearTolerance, inclusive. Texts without a number count as 0.
     bool IsNear(const CMark& other) const;
     static constexpr double NearTolerance = 1e-7;
+
+    // Latitude, longitude, altitude as archive texts. Mark files do not use this: they write each
+    // mark's texts altitude first (see CMarkFile).
+    void Store(CArchiveWriter& ar) const;
+    bool Load(CArchiveReader& ar);
 
     // Identical texts, character by character.
     bool operator==(const CMark& other) const = default;

@@ -110,6 +110,33 @@ TEST(MarksArchive, ReadsWideTextsAndRejectsOverlongPrefixes)
     EXPECT_EQ(cut.Error(), CArchiveReader::EError::PastEnd);
 }
 
+TEST(MarksArchive, MarkAndSettingsRecords)
+{
+    CArchiveWriter ar;
+    CMark("51.5", "-1.25", "100").Store(ar);
+    CBaseSettings settings;
+    settings.SetIntBatDr(750);
+    settings.Store(ar);
+    EXPECT_EQ(ar.Bytes().size(), 15u + 40u);
+    EXPECT_EQ(ar.Bytes().substr(0, 5), "\x04" "51.5");  // latitude first, unlike mark files
+
+    CArchiveReader rd(ar.Bytes());
+    CMark m;
+    CBaseSettings loaded;
+    loaded.SetModified(false);
+    ASSERT_TRUE(m.Load(rd));
+    ASSERT_TRUE(loaded.Load(rd));
+    EXPECT_EQ(m, CMark("51.5", "-1.25", "100"));
+    EXPECT_EQ(loaded.GetIntBatDr(), 750);
+    EXPECT_TRUE(loaded.GetModified());
+
+    CArchiveReader cut(std::string_view(ar.Bytes()).substr(0, 15 + 39));
+    ASSERT_TRUE(m.Load(cut));
+    loaded.ResetDefaults();
+    EXPECT_FALSE(loaded.Load(cut));
+    EXPECT_EQ(loaded.GetIntBatDr(), 500);
+}
+
 TEST(MarksFileFormat, ByteExampleAndEmptyList)
 {
     CMarkList list;
