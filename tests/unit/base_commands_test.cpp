@@ -23,23 +23,3 @@ TEST(BaseCommands, WriteSettingsOrderEndsWithSave)
                                         "$KBASE,INTBATVWARN,12.000000", "$KBASE,EXTBATVWARN,12.500000",
                                         "$KBASE,INTBATDR,500", "$KBASE,EXTBATDR,600", "$KBASE,SAVE"}));
 }
-
-TEST(BaseCommands, RotationsAndParseOrder)
-{
-    const std::vector<std::string_view> rotation(std::begin(BaseCommands::StatusRotation),
-                                                 std::end(BaseCommands::StatusRotation));
-    EXPECT_EQ(rotation, (std::vector<std::string_view>{"$KBASE,PEAKSNR", "$KBASE,SATS", "$KBASE,STDEV",
-                                                        "$KBASE,PSOURCE", "$KBASE,VOLTAGE", "$KBASE,BATTIME",
-                                                        "$KBASE,VERSION", "$KBASE,BOOTVERSION", "$JI"}));
-    const std::vector<std::string_view> opening(std::begin(BaseCommands::OpeningRequests),
-                                                std::end(BaseCommands::OpeningRequests));
-    EXPECT_EQ(opening, (std::vector<std::string_view>{"$JRTK,17", "$KBASE,CONFIG", "$KBASE,MARKS", "$KBASE,VERSION",
-                                                       "$KBASE,BOOTVERSION", "$JI"}));
-    const std::vector<std::string_view> order(std::begin(BaseCommands::Replies::ParseOrder),
-                                              std::end(BaseCommands::Replies::ParseOrder));
-    EXPECT_EQ(order, (std::vector<std::string_view>{
-                         "$KBASE,MARKS,", "$>JRTK,17,", "$KBASE,VOLTAGE,", "$KBASE,INTBATVCRITICAL,", "$KBASE,SATS,",
-                         "$KBASE,STDEV,", "$KBASE,PEAKSNR,", "$KBASE,VERSION,", "$KBASE,BOOTVERSION,",
-                         "$KBASE,INTBATVWARN,", "$KBASE,EXTBATVWARN,", "$KBASE,INTBATDR,", "$KBASE,EXTBATDR,",
-                         "$KBASE,BATTIME,", "$KBASE,PSOURCE,"}));
-}
