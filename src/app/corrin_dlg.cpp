@@ -65,11 +65,16 @@ void CorrinDlg::SetModel(CModel* model)
 {
     m_Model = model;
     Initialise();
+    ApplyTexts();
+    ApplyOptions();
 }
 
 void CorrinDlg::showEvent(QShowEvent* event)
 {
-    Initialise();
+    if (!m_Initialised) {
+        Initialise();
+        ApplyTexts();
+    }
     QDialog::showEvent(event);
 }
 
@@ -86,8 +91,6 @@ void CorrinDlg::Initialise()
         // Connected only now: selecting the first entry above is not a change of language.
         connect(m_Ui->comboLanguage, &QComboBox::currentIndexChanged, this, &CorrinDlg::OnLanguageChanged);
     }
-    ApplyTexts();
-    ApplyOptions();
 }
 
 void CorrinDlg::FillPortList()

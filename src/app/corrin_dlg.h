@@ -47,6 +47,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Caption, Port and Language lists: once, when the model is given or at the first show.
     void Initialise();
     void FillPortList();
     void FillLanguageList();
