@@ -163,15 +163,3 @@ TEST(ConnectNumbers, LongestNumericPrefixOrZero)
     EXPECT_EQ(ReadInteger("x7"), 0);
     EXPECT_EQ(ReadInteger("99999999999"), 2147483647);
 }
-
-TEST(ConnectRadioRules, EveryRadioModeHasItsMakeAndText)
-{
-    EXPECT_EQ(RadioRuleForMode(ModeCodes::MicrohardBase)->TextId, 162);
-    EXPECT_EQ(RadioRuleForMode(ModeCodes::MicrohardRover)->TextId, 162);
-    EXPECT_EQ(RadioRuleForMode(ModeCodes::MaxstreamBase)->TextId, 163);
-    EXPECT_EQ(RadioRuleForMode(ModeCodes::MaxstreamRover)->TextId, 163);
-    EXPECT_EQ(RadioRuleForMode(ModeCodes::SatelBase)->TextId, 165);
-    EXPECT_EQ(RadioRuleForMode(ModeCodes::SatelRover)->TextId, 165);
-    EXPECT_EQ(RadioRuleForMode(ModeCodes::RadioConfiguration), nullptr);
-    EXPECT_EQ(RadioRuleForMode(ModeCodes::DirectBase), nullptr);
-}

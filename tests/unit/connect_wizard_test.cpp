@@ -253,7 +253,6 @@ TEST(ConnectWizard, ProgressBarHoldsStillForTheProcessFirstFifteenTicks)
     r.model.SetModeCode(ModeCodes::RadioConfiguration);
     CConnectWizard second(&r.model, &host2);
     r.Complete(second);
-    (void)host2;
     EXPECT_EQ(host2.Steps, 1);
     EXPECT_EQ(WizardCounters::Progress(), 17);
 }
