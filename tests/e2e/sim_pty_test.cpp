@@ -190,7 +190,7 @@ private slots:
         QVERIFY(sim.Started());
         Port port(sim.DevicePath());
         port.Send("$JAPP\r\n");   // straight to the radio: no receiver answers
-        std::this_thread::sleep_for(1200ms);
+        std::this_thread::sleep_for(1500ms);
         port.Send("+++");
         QVERIFY(port.ReadUntil("OK\r", 2000).find("$>JAPP") == std::string::npos);
         port.Send("ATVL\r\n");
