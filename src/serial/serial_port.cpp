@@ -138,7 +138,10 @@ bool CSerialPort::Close()
     int queued = 0;
     while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ::tcflush(fd, TCOFLUSH);
+    // Discard only what is still stuck after the deadline: a pseudo-terminal reports an empty
+    // queue while its peer has not read yet, and flushing there would lose the last sentences.
+    if (queued > 0)
+        ::tcflush(fd, TCOFLUSH);
     ::ioctl(fd, TIOCNXCL);
     ::close(fd);
     return true;

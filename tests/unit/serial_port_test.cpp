@@ -150,6 +150,20 @@ TEST_F(SerialPortTest, WritesPassUnchangedWithOrWithoutLineEnd)
     EXPECT_EQ(Leftover(), "");
 }
 
+// The closing sentences go out right before Close: none of them may be lost there.
+TEST_F(SerialPortTest, CloseKeepsWhatWasWrittenJustBefore)
+{
+    std::string expected;
+    for (int round = 0; round < 20; ++round) {
+        CSerialPort port;
+        ASSERT_TRUE(port.Open(7, 19200));
+        port.WriteLine("$KBASE,WATCHDOG,1");
+        port.Close();
+        expected += "$KBASE,WATCHDOG,1\r\n";
+    }
+    EXPECT_EQ(FromPort(expected.size()), expected);
+}
+
 TEST_F(SerialPortTest, ReadsReturnWhatArrivedWithoutTranslationOrEcho)
 {
     CSerialPort port;
