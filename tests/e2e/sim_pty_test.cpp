@@ -140,6 +140,23 @@ private slots:
         QVERIFY(added - cleared >= 250);
     }
 
+    void marksFromAFileWithTheFirstInUse()
+    {
+        const std::string path = fs::temp_directory_path() / ("sim-marks-" + std::to_string(getpid()) + ".txt");
+        std::ofstream(path) << "# two marks\n-33.856784,151.215297,25.0\n-33.857000,151.216000,24.5\n";
+        SimProcess::Options o = With("base", "none");
+        o.marksFile = path;
+        SimProcess sim(o);
+        fs::remove(path);
+        QVERIFY(sim.Started());
+        Port port(sim.DevicePath());
+        port.Send("$JRTK,17\r\n$KBASE,MARKS\r\n");
+        const std::string reply = port.ReadUntil("24.5\r\n", 2000);
+        QVERIFY(reply.find("$>JRTK,17,-33.856784,151.215297,25.0\r\n") != std::string::npos);
+        QVERIFY(reply.find("$KBASE,MARKS,-33.856784,151.215297,25.0\r\n$KBASE,MARKS,-33.857000,151.216000,24.5\r\n") !=
+                std::string::npos);
+    }
+
     void portCanBeClosedAndReopenedWithoutSpinning()
     {
         SimProcess sim(With("base", "none"));
