@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -128,7 +129,9 @@ SimProcess::SimProcess(const Options& options)
 SimProcess::~SimProcess()
 {
     Stop();
-    if (!m_root.empty()) {
+    if (!m_root.empty() && getenv("VARNEL_SIM_KEEP")) {
+        std::fprintf(stderr, "SimProcess: kept %s (log: %s)\n", m_root.c_str(), m_logPath.c_str());
+    } else if (!m_root.empty()) {
         std::error_code ec;
         std::filesystem::remove_all(m_root, ec);
     }
