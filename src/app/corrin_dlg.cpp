@@ -13,6 +13,7 @@
 #include "ui/dialog_about2.h"
 #include "ui/language_module.h"
 #include "ui/string_table.h"
+#include "ui/display_text.h"
 #include "ui_corrin_dlg.h"
 #include "version.h"
 
@@ -117,9 +118,7 @@ void CorrinDlg::FillLanguageList()
 
 QString CorrinDlg::Text(int id) const
 {
-    if (m_Model && m_Model->GetLanguageModule())
-        return QString::fromStdString(m_Model->GetLanguageModule()->LoadText(id));
-    return QString::fromLatin1(BuiltInStringText(id));
+    return UiText(m_Model, id);
 }
 
 void CorrinDlg::ApplyTexts()

@@ -8,6 +8,7 @@
 #include "ui/app_icon.h"
 #include "ui/language_module.h"
 #include "ui/string_table.h"
+#include "ui/display_text.h"
 #include "ui_dialog_connect.h"
 
 namespace {
@@ -56,9 +57,7 @@ void CDialogConnect::OnTimer()
 
 QString CDialogConnect::Text(int id) const
 {
-    if (m_Model && m_Model->GetLanguageModule())
-        return QString::fromStdString(m_Model->GetLanguageModule()->LoadText(id));
-    return QString::fromLatin1(BuiltInStringText(id));
+    return UiText(m_Model, id);
 }
 
 bool CDialogConnect::OpenPort(int portNumber, int baudRate)

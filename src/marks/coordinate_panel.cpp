@@ -4,6 +4,7 @@
 #include "ui/auto_edit.h"
 #include "ui/language_module.h"
 #include "ui/string_table.h"
+#include "ui/display_text.h"
 
 #include "ui_coordinate_panel.h"
 
@@ -125,9 +126,7 @@ void CCoordinatePanel::SetLanguageModule(const CLanguageModule* language)
 
 void CCoordinatePanel::ApplyTexts()
 {
-    auto text = [this](int id) {
-        return QString::fromStdString(m_Language ? m_Language->LoadText(id) : std::string(BuiltInStringText(id)));
-    };
+    auto text = [this](int id) { return UiText(m_Language, id); };
     const QString lat = text(StringIds::Latitude);
     const QString lon = text(StringIds::Longitude);
     const QString alt = text(StringIds::Altitude);
