@@ -41,19 +41,13 @@ class CoordAutoEditTest : public QObject
     {
         m_Dialog = new QDialog;
         auto* layout = new QVBoxLayout(m_Dialog);
-        m_Edit = new CAutoEdit(m_Dialog);
-        m_Other = new CAutoEdit(m_Dialog);
-        layout->addWidget(m_Edit);
-        layout->addWidget(m_Other);
-        if (withCancel) {
-            m_Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, m_Dialog);
-            layout->addWidget(m_Buttons);
-        }
+        layout->addWidget(m_Edit = new CAutoEdit(m_Dialog));
+        layout->addWidget(m_Other = new CAutoEdit(m_Dialog));
+        if (withCancel)
+            layout->addWidget(m_Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel));
         m_Edit->SetValidator(&m_Refuse);
-        m_Dialog->move(100, 200);
         m_Dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_Dialog));
-        m_Dialog->activateWindow();
         QApplication::setActiveWindow(m_Dialog);
         m_Edit->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(m_Edit->hasFocus());
@@ -68,30 +62,23 @@ private slots:
         m_Buttons = nullptr;
     }
 
-    void placementAboveTheControl()
-    {
-        // Control at (10, 100); a text 50 wide in a font 13 high with descent 3.
-        const QRect r = CInfoWnd::Placement(10, 100, 50, 13, 3);
-        QCOMPARE(r.top(), 100 - 2 - 18 - 1);
-        QCOMPARE(r.left(), 7);
-        QCOMPARE(r.width(), 55);
-        QCOMPARE(r.height(), 18);
-    }
-
-    void refusalShowsMessageOnce()
+    void refusalKeepsTheFocusAndShowsTheMessageOnce()
     {
         Build(true);
+        CRefuse second;  // a second refusing edit must not take the focus back in turn
+        m_Other->SetValidator(&second);
         m_Edit->setText("12");
         m_Other->setFocus(Qt::TabFocusReason);
         QVERIFY(m_Edit->hasFocus());
         QCOMPARE(m_Edit->text(), QStringLiteral("12!"));  // the rewritten text is kept
         QCOMPARE(m_Edit->selectedText(), QStringLiteral("12!"));
+        QCOMPARE(m_Refuse.Calls, 1);
+        QCOMPARE(second.Calls, 0);
+        QVERIFY(!m_Other->InfoWindow()->isVisible());
         CInfoWnd* info = m_Edit->InfoWindow();
         QVERIFY(info->isVisible());
         QCOMPARE(info->MessageText(), QStringLiteral(" No. "));
-        QCOMPARE(m_Refuse.Calls, 1);
-        // Shown again while visible: left as it is.
-        info->ShowMessageAt(m_Edit, "Other");
+        info->ShowMessageAt(m_Edit, "Other");  // shown again while visible: left as it is
         QCOMPARE(info->MessageText(), QStringLiteral(" No. "));
     }
 
@@ -110,18 +97,6 @@ private slots:
         QApplication::setActiveWindow(nullptr);
         QCOMPARE(m_Refuse.Calls, 0);
         QVERIFY(!m_Edit->InfoWindow()->isVisible());
-    }
-
-    void twoRefusingEditsDoNotFightForTheFocus()
-    {
-        Build(true);
-        CRefuse second;
-        m_Other->SetValidator(&second);
-        m_Other->setFocus(Qt::TabFocusReason);
-        QVERIFY(m_Edit->hasFocus());
-        QCOMPARE(m_Refuse.Calls, 1);
-        QCOMPARE(second.Calls, 0);
-        QVERIFY(!m_Other->InfoWindow()->isVisible());
     }
 
     void pastedTextIsNotFiltered()

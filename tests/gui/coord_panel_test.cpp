@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QGroupBox>
-#include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -22,41 +21,37 @@ class CoordPanelTest : public QObject
     int m_Beeps = 0;
 
     CAutoEdit* E(F f) const { return m_Panel->Edit(f); }
+    QString Text(F f) const { return E(f)->text(); }
+    QString LatDms() const { return Text(F::LatDegrees) + ',' + Text(F::LatMinutes) + ',' + Text(F::LatSeconds); }
 
     // Keys go where the focus is, as they would from a keyboard, so that moving on to the next
     // field is part of what is tested.
     static void Type(const QString& keys)
     {
-        for (QChar c : keys) {
-            QWidget* target = QApplication::focusWidget();
-            QVERIFY(target);
-            QTest::keyClick(target, c.toLatin1());
-        }
+        for (QChar c : keys)
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
     }
-    static void Press(Qt::Key key)
-    {
-        QWidget* target = QApplication::focusWidget();
-        QVERIFY(target);
-        QTest::keyClick(target, key);
-    }
-    void FocusOn(F f)
+    static void Press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+    void FocusOn(F f, bool selectAll = false)
     {
         E(f)->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(E(f)->hasFocus());
+        if (selectAll)
+            E(f)->selectAll();
+    }
+    // 0: neither "Add" button is enabled, 3: both are.
+    int AddState() const
+    {
+        return int(m_Panel->AddDmsButton()->isEnabled()) + 2 * int(m_Panel->AddDecimalButton()->isEnabled());
     }
 
 private slots:
-    void initTestCase()
-    {
-        CAutoEdit::SetBeepHook([this] { ++m_Beeps; });
-    }
+    void initTestCase() { CAutoEdit::SetBeepHook([this] { ++m_Beeps; }); }
 
     void init()
     {
         m_Window = new QWidget;
-        auto* layout = new QVBoxLayout(m_Window);
-        m_Panel = new CCoordinatePanel(m_Window);
-        layout->addWidget(m_Panel);
+        (new QVBoxLayout(m_Window))->addWidget(m_Panel = new CCoordinatePanel(m_Window));
         m_Window->move(200, 300);
         m_Window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_Window));
@@ -72,18 +67,6 @@ private slots:
         m_Window = nullptr;
     }
 
-    void opensEmptyWithAddDisabled()
-    {
-        for (F f : {F::LatDegrees, F::LatMinutes, F::LatSeconds, F::LonDegrees, F::LonMinutes, F::LonSeconds,
-                    F::AltDms, F::AltDecimal, F::LatDecimal, F::LonDecimal}) {
-            QVERIFY(E(f)->text().isEmpty());
-            QVERIFY(!E(f)->accessibleName().isEmpty());
-        }
-        QVERIFY(!m_Panel->AddDmsButton()->isEnabled());
-        QVERIFY(!m_Panel->AddDecimalButton()->isEnabled());
-        QCOMPARE(E(F::LatMinutes)->accessibleName(), QStringLiteral("Latitude Minutes"));
-    }
-
     void textsComeFromTheLanguageModule()
     {
         const QString previous = QDir::currentPath();
@@ -95,70 +78,53 @@ private slots:
         QVERIFY(german.IsLibraryLoaded());
 
         m_Panel->SetLanguageModule(&german);
-        QCOMPARE(m_Panel->findChild<QGroupBox*>("decimalGroup")->title(),
-                 QString::fromStdString(german.LoadText(171)));
-        QCOMPARE(E(F::LatMinutes)->accessibleName(),
-                 QString::fromStdString(german.LoadText(152) + " " + german.LoadText(175)));
-        QCOMPARE(m_Panel->AddDmsButton()->text(), QString::fromStdString(german.LoadText(179)));
-        QVERIFY(m_Panel->AddDmsButton()->text() != QStringLiteral("Add"));
+        const auto text = [&german](int id) { return QString::fromStdString(german.LoadText(id)); };
+        QCOMPARE(m_Panel->findChild<QGroupBox*>("decimalGroup")->title(), text(171));
+        QCOMPARE(E(F::LatMinutes)->accessibleName(), text(152) + " " + text(175));
+        QCOMPARE(m_Panel->AddDmsButton()->text(), text(179));
+        QVERIFY(text(179) != QStringLiteral("Add"));
     }
 
-    void separatorsFillDegreesMinutesSeconds()
+    void separatorsAndFullFieldsMoveOnAndLoneDigitsArePadded()
     {
         Type("5.3.15");
-        QCOMPARE(E(F::LatDegrees)->text(), QStringLiteral("05"));  // padded when left
-        QCOMPARE(E(F::LatMinutes)->text(), QStringLiteral("03"));
-        QCOMPARE(E(F::LatSeconds)->text(), QStringLiteral("15"));
+        QCOMPARE(LatDms(), QStringLiteral("05,03,15"));  // padded when left
         QVERIFY(E(F::LatSeconds)->hasFocus());
-        QCOMPARE(E(F::LatDecimal)->text(), QStringLiteral("5.054167"));
+        QCOMPARE(Text(F::LatDecimal), QStringLiteral("5.054167"));
         QCOMPARE(m_Beeps, 0);
-    }
-
-    void fullFieldMovesOnAndLoneDigitIsPadded()
-    {
-        FocusOn(F::LatMinutes);
-        Type("7");
-        Press(Qt::Key_Tab);
-        QCOMPARE(E(F::LatMinutes)->text(), QStringLiteral("07"));
-        QVERIFY(E(F::LatSeconds)->hasFocus());
 
         FocusOn(F::LonMinutes);
+        Type("7");
+        Press(Qt::Key_Tab);
+        QCOMPARE(Text(F::LonMinutes), QStringLiteral("07"));
+        QVERIFY(E(F::LonSeconds)->hasFocus());
+        FocusOn(F::LonMinutes, true);
         Type("45");  // two digits fill the field
         QVERIFY(E(F::LonSeconds)->hasFocus());
         FocusOn(F::LonMinutes);
         E(F::LonMinutes)->end(false);
         Type("6");  // the length limit keeps a third digit out
-        QCOMPARE(E(F::LonMinutes)->text(), QStringLiteral("45"));
+        QCOMPARE(Text(F::LonMinutes), QStringLiteral("45"));
     }
 
-    void letterBeepsAndChangesNothing()
+    void letterBeepsAndSignGoesToTheFront()
     {
         Type("12");
         QTest::keyClick(E(F::LatDegrees), 'a');
         QCOMPARE(m_Beeps, 1);
-        QCOMPARE(E(F::LatDegrees)->text(), QStringLiteral("12"));
-        QVERIFY(E(F::LatDegrees)->hasFocus());
-        QTest::keyClick(E(F::LatDegrees), Qt::Key_Backspace);
-        QCOMPARE(E(F::LatDegrees)->text(), QStringLiteral("1"));
-        QCOMPARE(m_Beeps, 1);
-    }
-
-    void signGoesToTheFront()
-    {
-        Type("12-");
-        QCOMPARE(E(F::LatDegrees)->text(), QStringLiteral("-12"));
+        QCOMPARE(Text(F::LatDegrees), QStringLiteral("12"));
+        Type("-");
+        QCOMPARE(Text(F::LatDegrees), QStringLiteral("-12"));
         QVERIFY(E(F::LatMinutes)->hasFocus());  // three characters fill the field
 
         FocusOn(F::AltDms);
-        Type("12");
-        QTest::keyClick(E(F::AltDms), '-');
-        QTest::keyClick(E(F::AltDms), '-');
-        QCOMPARE(E(F::AltDms)->text(), QStringLiteral("-12"));
-        QCOMPARE(m_Beeps, 1);  // a second sign is refused
-        E(F::AltDms)->selectAll();
-        QTest::keyClick(E(F::AltDms), '-');  // unless it replaces everything
-        QCOMPARE(E(F::AltDms)->text(), QStringLiteral("-"));
-        QCOMPARE(m_Beeps, 1);
+        Type("12--");
+        QCOMPARE(Text(F::AltDms), QStringLiteral("-12"));
+        QCOMPARE(m_Beeps, 2);  // a second sign is refused
+        FocusOn(F::AltDms, true);
+        Type("-");  // unless it replaces everything
+        QCOMPARE(Text(F::AltDms), QStringLiteral("-"));
+        QCOMPARE(m_Beeps, 2);
     }
 
     void refusedValueKeepsTheFocus()
@@ -183,102 +149,71 @@ private slots:
         QVERIFY(!info->isVisible());
     }
 
-    void longitudeEastOf180IsRewritten()
-    {
-        FocusOn(F::LonDegrees);
-        Type("200");
-        Press(Qt::Key_Tab);
-        QCOMPARE(E(F::LonDegrees)->text(), QStringLiteral("-160"));
-        QCOMPARE(E(F::LonDecimal)->text(), QStringLiteral("-160.000000"));
-    }
-
     void formsFollowEachOther()
     {
         // Decimal to D/M/S, with the sign of a value above -1 kept.
         FocusOn(F::LatDecimal);
         QCOMPARE(m_Panel->FocusSide(), 1);
         Type("-0.5");
-        QCOMPARE(E(F::LatDegrees)->text(), QStringLiteral("-0"));
-        QCOMPARE(E(F::LatMinutes)->text(), QStringLiteral("30"));
-        QCOMPARE(E(F::LatSeconds)->text(), QStringLiteral("0.00"));
-        QCOMPARE(E(F::LatDecimal)->text(), QStringLiteral("-0.5"));  // not rewritten by its own echo
-
+        QCOMPARE(LatDms(), QStringLiteral("-0,30,0.00"));
+        QCOMPARE(Text(F::LatDecimal), QStringLiteral("-0.5"));  // not rewritten by its own echo
         FocusOn(F::AltDecimal);
         Type("12.5");
-        QCOMPARE(E(F::AltDms)->text(), QStringLiteral("12.5"));
+        QCOMPARE(Text(F::AltDms), QStringLiteral("12.5"));
 
-        // D/M/S to decimal.
+        // D/M/S to decimal; east of 180 is rewritten when left.
         FocusOn(F::LonDegrees);
         QCOMPARE(m_Panel->FocusSide(), 0);
+        Type("200");
+        Press(Qt::Key_Tab);
+        QCOMPARE(Text(F::LonDegrees), QStringLiteral("-160"));
+        QCOMPARE(Text(F::LonDecimal), QStringLiteral("-160.000000"));
+        FocusOn(F::LonDegrees, true);
         Type("0.30.0");
-        QCOMPARE(E(F::LonDecimal)->text(), QStringLiteral("0.500000"));
-        FocusOn(F::AltDms);
-        E(F::AltDms)->selectAll();
-        Type("100");
-        QCOMPARE(E(F::AltDecimal)->text(), QStringLiteral("100"));
+        QCOMPARE(Text(F::LonDecimal), QStringLiteral("0.500000"));
 
         // Emptying one side empties the other.
-        FocusOn(F::LatDecimal);
-        E(F::LatDecimal)->selectAll();
+        FocusOn(F::LatDecimal, true);
         Press(Qt::Key_Backspace);
-        QVERIFY(E(F::LatDegrees)->text().isEmpty());
-        QVERIFY(E(F::LatSeconds)->text().isEmpty());
+        QCOMPARE(LatDms(), QStringLiteral(",,"));
     }
 
-    void addIsEnabledByFullValues()
+    void addIsEnabledByFullValuesAndAddTwiceAddsOnce()
     {
-        FocusOn(F::LatDecimal);
-        Type("45,10,");
-        QVERIFY(E(F::AltDecimal)->hasFocus());
-        QVERIFY(!m_Panel->AddDecimalButton()->isEnabled());  // no altitude yet
-        Type("100");
+        QCOMPARE(AddState(), 0);
+        CMarkList marks;
+        int requests = 0;
+        connect(m_Panel, &CCoordinatePanel::AddRequested, this, [&](const QString& lat, const QString& lon,
+                                                                   const QString& alt) {
+            ++requests;
+            marks.AddMark(lat.toStdString(), lon.toStdString(), alt.toStdString());
+        });
+        Type("51.30.0,0.7.30,");
+        QVERIFY(E(F::AltDms)->hasFocus());
+        QCOMPARE(AddState(), 0);  // no altitude yet
+        Type("12.5");
         Press(Qt::Key_Tab);
-        QVERIFY(m_Panel->AddDecimalButton()->isEnabled());
-        QVERIFY(m_Panel->AddDmsButton()->isEnabled());
+        QCOMPARE(AddState(), 3);
+        QTest::mouseClick(m_Panel->AddDmsButton(), Qt::LeftButton);
+        QTest::mouseClick(m_Panel->AddDecimalButton(), Qt::LeftButton);
+        QCOMPARE(requests, 2);
+        QCOMPARE(marks.Size(), std::size_t(1));
+        QVERIFY(marks.Contains("51.500000", "0.125000", "12.5"));
+        QCOMPARE(Text(F::LatDecimal), QStringLiteral("51.500000"));  // the edits keep their texts
 
         // 90.5 is refused and keeps "Add" off once any edit is left.
-        FocusOn(F::LatDecimal);
-        E(F::LatDecimal)->selectAll();
+        FocusOn(F::LatDecimal, true);
         Type("90.5");
         Press(Qt::Key_Tab);
         QVERIFY(E(F::LatDecimal)->hasFocus());
         QCOMPARE(E(F::LatDecimal)->InfoWindow()->MessageText(), QStringLiteral(" Latitude is greater than 90. "));
-        QVERIFY(!m_Panel->AddDecimalButton()->isEnabled());
-        QVERIFY(!m_Panel->AddDmsButton()->isEnabled());
-    }
+        QCOMPARE(AddState(), 0);
 
-    void addTwiceAddsOnce()
-    {
-        CMarkList marks;
-        QSignalSpy spy(m_Panel, &CCoordinatePanel::AddRequested);
-        connect(m_Panel, &CCoordinatePanel::AddRequested, this,
-                [&marks](const QString& lat, const QString& lon, const QString& alt) {
-                    marks.AddMark(lat.toStdString(), lon.toStdString(), alt.toStdString());
-                });
-        Type("51.30.0,");
-        QVERIFY(E(F::LonDegrees)->hasFocus());
-        Type("0.7.30,");
-        QVERIFY(E(F::AltDms)->hasFocus());
-        Type("12.5");
-        Press(Qt::Key_Tab);
-        QVERIFY(m_Panel->AddDmsButton()->isEnabled());
-        QTest::mouseClick(m_Panel->AddDmsButton(), Qt::LeftButton);
-        QTest::mouseClick(m_Panel->AddDecimalButton(), Qt::LeftButton);
-        QCOMPARE(spy.count(), 2);
-        QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("51.500000"));
-        QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("0.125000"));
-        QCOMPARE(spy.at(0).at(2).toString(), QStringLiteral("12.5"));
-        QCOMPARE(marks.Size(), std::size_t(1));
-        QCOMPARE(E(F::LatDecimal)->text(), QStringLiteral("51.500000"));  // the edits keep their texts
-    }
-
-    void clearEmptiesEverything()
-    {
-        Type("10.");
         m_Panel->Clear();
-        QVERIFY(E(F::LatDegrees)->text().isEmpty());
-        QVERIFY(E(F::LatDecimal)->text().isEmpty());
-        QVERIFY(!m_Panel->AddDmsButton()->isEnabled());
+        for (F f : {F::LatDegrees, F::LatMinutes, F::LatSeconds, F::LonDegrees, F::LonMinutes, F::LonSeconds,
+                    F::AltDms, F::AltDecimal, F::LatDecimal, F::LonDecimal})
+            QVERIFY(Text(f).isEmpty());
+        QCOMPARE(AddState(), 0);
     }
 };
 

