@@ -6,7 +6,11 @@
 #include "serial/callback.h"
 #include "serial/sentence_splitter.h"
 
+using namespace std::string_literals;
+
 namespace {
+
+using Events = std::vector<std::string>;
 
 // Records every delivery in order as "kind:text".
 class Recorder
@@ -15,27 +19,40 @@ public:
     void OnSentence(std::string s) { events.push_back("S:" + s); }
     void OnChunk(std::string s) { events.push_back("C:" + s); }
     void OnText(std::string s) { events.push_back("T:" + s); }
+    void Tick() { events.push_back("tick"); }
 
-    std::vector<std::string> events;
-};
-
-class SerialSplitterTest : public ::testing::Test
-{
-protected:
-    void Feed(const std::string& chunk) { splitter.Feed(chunk.data(), static_cast<int>(chunk.size())); }
-    void FeedChunk(const std::string& chunk)
+    Events Sentences() const
     {
-        splitter.FeedChunk(chunk.data(), static_cast<int>(chunk.size()));
-    }
-    std::vector<std::string> Sentences() const
-    {
-        std::vector<std::string> out;
-        for (const auto& e : rec.events)
+        Events out;
+        for (const auto& e : events)
             if (e.rfind("S:", 0) == 0)
                 out.push_back(e.substr(2));
         return out;
     }
 
+    Events events;
+};
+
+void Feed(CSentenceSplitter& splitter, const std::string& bytes, bool chunk = false)
+{
+    if (chunk)
+        splitter.FeedChunk(bytes.data(), static_cast<int>(bytes.size()));
+    else
+        splitter.Feed(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+struct SplitCase
+{
+    const char* name;
+    bool feedChunk;
+    Events chunks;
+    Events expected;
+};
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+
+class SerialSplitterTest : public ::testing::TestWithParam<SplitCase>
+{
+protected:
     Recorder rec;
     TCallback<Recorder> sentence{&rec, &Recorder::OnSentence};
     TCallback<Recorder> chunk{&rec, &Recorder::OnChunk};
@@ -43,116 +60,70 @@ protected:
     CSentenceSplitter splitter{&sentence, &chunk, &text};
 };
 
-using Events = std::vector<std::string>;
-
-TEST_F(SerialSplitterTest, SentenceSpansChunks)
+TEST_P(SerialSplitterTest, DeliversInOrder)
 {
-    Feed("$GPG");
-    Feed("GA,1\r");
-    EXPECT_EQ(splitter.GetState(), CSentenceSplitter::CrSeen);
-    Feed("\n");
-    EXPECT_EQ(Sentences(), (std::vector<std::string>{"$GPGGA,1"}));
-    EXPECT_EQ(splitter.GetState(), CSentenceSplitter::BetweenSentences);
+    for (const std::string& c : GetParam().chunks)
+        Feed(splitter, c, GetParam().feedChunk);
+    EXPECT_EQ(rec.events, GetParam().expected);
 }
 
-TEST_F(SerialSplitterTest, ByteAfterCrDropsTheSentence)
-{
-    Feed("$A\rX$B\r\n");
-    EXPECT_EQ(rec.events, (Events{"T:", "T:", "S:$B"}));
-}
+INSTANTIATE_TEST_SUITE_P(Cases, SerialSplitterTest, ::testing::Values(
+    SplitCase{"SentenceSpansChunks", false, {"$GPG", "GA,1\r", "\n"}, {"T:", "S:$GPGGA,1"}},
+    // A byte other than LF after CR drops the sentence; the text is flushed (empty) at each "$".
+    SplitCase{"ByteAfterCrDropsTheSentence", false, {"$A\rX$B\r\n"}, {"T:", "T:", "S:$B"}},
+    // Text before a sentence is flushed at "$" and not carried into the next chunk.
+    SplitCase{"TextBeforeSentence", false, {"OK\r\n$X\r\n", "Z"}, {"T:OK\r\n", "S:$X", "C:Z", "T:Z"}},
+    SplitCase{"PlainChunkGoesToChunkTextThenWholeChunk", true, {"ERROR"}, {"C:ERROR", "T:ERROR", "C:ERROR"}},
+    SplitCase{"ChunkEndingInsideSentenceFlushesNothing", true, {"ab$GP"}, {"T:ab", "C:ab$GP"}},
+    // "$" inside a sentence is ordinary; LF without CR belongs to the sentence.
+    SplitCase{"DollarAndLfInsideSentence", false, {"$KBASE,MARKS,$1\r\n$a\nb\r\nrest"},
+              {"T:", "S:$KBASE,MARKS,$1", "T:", "S:$a\nb", "C:rest", "T:rest"}},
+    SplitCase{"NulBytesKept", true, {"A\0B"s, "$\0\r\n"s},
+              {"C:A\0B"s, "T:A\0B"s, "C:A\0B"s, "T:", "S:$\0"s, "C:$\0\r\n"s}},
+    SplitCase{"EmptyInputDoesNothing", true, {""}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SerialSplitterTest, TextBeforeSentenceIsFlushedAtDollar)
+TEST(SerialSplitter, NullOrNegativeCountDoesNothing)
 {
-    Feed("OK\r\n$X\r\n");
-    EXPECT_EQ(rec.events, (Events{"T:OK\r\n", "S:$X"}));
-    // Nothing was left behind: the next chunk's text starts afresh.
-    Feed("Z");
-    EXPECT_EQ(rec.events.back(), "T:Z");
-}
-
-TEST_F(SerialSplitterTest, PlainTextChunkGoesToChunkAndTextThenWholeChunk)
-{
-    FeedChunk("ERROR");
-    EXPECT_EQ(rec.events, (Events{"C:ERROR", "T:ERROR", "C:ERROR"}));
-}
-
-TEST_F(SerialSplitterTest, DollarInsideSentenceIsOrdinaryAndLineEndsAreNotDelivered)
-{
-    Feed("$KBASE,MARKS,$1\r\n$>JRTK,17,a\r\nrest");
-    EXPECT_EQ(rec.events, (Events{"T:", "S:$KBASE,MARKS,$1", "T:", "S:$>JRTK,17,a", "C:rest", "T:rest"}));
-    // LF without CR is part of the sentence; a lone CR then LF ends it.
-    rec.events.clear();
-    Feed("$a\nb\r\n");
-    EXPECT_EQ(rec.events, (Events{"T:", "S:$a\nb"}));
-}
-
-TEST_F(SerialSplitterTest, ChunkEndingInsideSentenceFlushesNothing)
-{
-    FeedChunk("ab$GP");
-    EXPECT_EQ(rec.events, (Events{"T:ab", "C:ab$GP"}));
-    EXPECT_EQ(splitter.GetSentenceBuffer(), "$GP");
-}
-
-TEST_F(SerialSplitterTest, ChunkKeepsNulBytesAndEmptyChunksDoNothing)
-{
-    const std::string withNul("A\0B", 3);
-    FeedChunk(withNul);
-    ASSERT_EQ(rec.events.size(), 3u);
-    EXPECT_EQ(rec.events[2], "C:" + withNul);
-    EXPECT_EQ(rec.events[1], "T:" + withNul);
-
-    rec.events.clear();
-    splitter.Feed("x", 0);
+    Recorder rec;
+    TCallback<Recorder> cb{&rec, &Recorder::OnText};
+    CSentenceSplitter splitter(&cb, &cb, &cb);
     splitter.FeedChunk("x", -1);
     splitter.Feed(nullptr, 5);
     EXPECT_TRUE(rec.events.empty());
 }
 
-TEST_F(SerialSplitterTest, SentenceCallbackOnlyIsEnough)
+TEST(SerialSplitter, RunawaySentenceIsDroppedAtTheLimit)
 {
-    CSentenceSplitter bare(&sentence);
-    const std::string traffic = "junk$A,1\r\nmore\r\n$B\r\n";
-    bare.FeedChunk(traffic.data(), static_cast<int>(traffic.size()));
-    EXPECT_EQ(rec.events, (Events{"S:$A,1", "S:$B"}));
-}
-
-TEST_F(SerialSplitterTest, RunawaySentenceIsDroppedAtTheLimit)
-{
-    Feed("$");
-    const std::string filler(CSentenceSplitter::MaxSentenceLength - 1, 'x');
-    Feed(filler); // exactly at the limit: still collecting
+    Recorder rec;
+    TCallback<Recorder> sentence{&rec, &Recorder::OnSentence};
+    TCallback<Recorder> text{&rec, &Recorder::OnText};
+    CSentenceSplitter splitter(&sentence, nullptr, &text);
+    Feed(splitter, "$" + std::string(CSentenceSplitter::MaxSentenceLength - 1, 'x')); // at the limit
     EXPECT_EQ(splitter.GetState(), CSentenceSplitter::InSentence);
-    EXPECT_EQ(splitter.GetSentenceBuffer().size(), CSentenceSplitter::MaxSentenceLength);
-
     rec.events.clear();
-    Feed("y$OK\r\n"); // one byte over: dropped, and the "$" right after starts anew
+    Feed(splitter, "y$OK\r\n"); // one byte over: dropped, and the "$" right after starts anew
     EXPECT_EQ(rec.events, (Events{"T:y", "S:$OK"}));
 
     // A stream that never ends a sentence keeps its memory bounded.
-    rec.events.clear();
-    Feed("$");
-    const std::string block(4096, 'z');
+    Feed(splitter, "$");
     for (int i = 0; i < 64; ++i)
-        Feed(block);
+        Feed(splitter, std::string(4096, 'z'));
     EXPECT_LE(splitter.GetSentenceBuffer().size(), CSentenceSplitter::MaxSentenceLength);
-    Feed("$GPGGA\r\n");
-    EXPECT_EQ(Sentences(), (std::vector<std::string>{"$GPGGA"}));
+    Feed(splitter, "$GPGGA\r\n");
+    EXPECT_EQ(rec.Sentences(), (Events{"$OK", "$GPGGA"}));
 }
 
-TEST_F(SerialSplitterTest, SplitAtEveryPositionGivesTheSameSentences)
+TEST(SerialSplitter, SplitAtEveryPositionGivesTheSameSentences)
 {
     const std::string traffic = "OK\r\n$>JAPP,1\r\nATS104?\r\n00\r\n$KBASE,MARKS,1,2,3\r\n$X\r\rY";
-    CSentenceSplitter whole(&sentence);
-    whole.Feed(traffic.data(), static_cast<int>(traffic.size()));
-    const auto expected = Sentences();
-    ASSERT_EQ(expected, (std::vector<std::string>{"$>JAPP,1", "$KBASE,MARKS,1,2,3"}));
-
     for (std::size_t cut = 0; cut <= traffic.size(); ++cut) {
-        rec.events.clear();
-        CSentenceSplitter split(&sentence);
-        split.Feed(traffic.data(), static_cast<int>(cut));
-        split.Feed(traffic.data() + cut, static_cast<int>(traffic.size() - cut));
-        EXPECT_EQ(Sentences(), expected) << "cut at " << cut;
+        Recorder rec;
+        TCallback<Recorder> sentence{&rec, &Recorder::OnSentence};
+        CSentenceSplitter split(&sentence); // the sentence callback alone is enough
+        Feed(split, traffic.substr(0, cut));
+        Feed(split, traffic.substr(cut));
+        EXPECT_EQ(rec.Sentences(), (Events{"$>JAPP,1", "$KBASE,MARKS,1,2,3"})) << "cut at " << cut;
     }
 }
 
@@ -169,27 +140,11 @@ TEST(SerialCallback, UnboundCallbackReportsAndCarriesOn)
     Recorder rec;
     TCallback<Recorder> late;
     late.SetCallback(&rec, &Recorder::OnText);
-    cCallback& base = late;
-    base("hi");
-    EXPECT_EQ(rec.events, (Events{"T:hi"}));
-}
-
-struct Ticker
-{
-    void Tick() { ++ticks; }
-    int ticks = 0;
-};
-
-TEST(SerialCallback, NoArgumentCallbackCallsItsMember)
-{
-    Ticker t;
-    BCallback<Ticker> cb(&t, &Ticker::Tick);
-    bCallback& base = cb;
-    base();
-    base();
-    EXPECT_EQ(t.ticks, 2);
-    BCallback<Ticker> unbound;
-    unbound(); // does nothing
+    static_cast<cCallback&>(late)("hi");
+    BCallback<Recorder> tick(&rec, &Recorder::Tick);
+    static_cast<bCallback&>(tick)();
+    BCallback<Recorder>()(); // unbound: does nothing
+    EXPECT_EQ(rec.events, (Events{"T:hi", "tick"}));
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 
 namespace {
 
+using List = std::vector<std::string>;
+
 SSimDeviceConfig Config(const std::string& receiver, const std::string& radio = "none")
 {
     SSimDeviceConfig c;
@@ -25,16 +27,29 @@ std::string Line(std::string_view sentence)
     return std::string(sentence) + "\r\n";
 }
 
-std::vector<std::string> Sentences(const std::string& text)
+List Sentences(const std::string& text)
 {
-    std::vector<std::string> out;
-    size_t pos = 0;
-    while ((pos = text.find('$', pos)) != std::string::npos) {
-        auto end = text.find("\r\n", pos);
+    List out;
+    for (size_t pos = 0; (pos = text.find('$', pos)) != std::string::npos;) {
+        const auto end = text.find("\r\n", pos);
         out.push_back(text.substr(pos, end - pos));
         pos = end;
     }
     return out;
+}
+
+// What the device sends on its own from `from` to `to`, ticked every 50 ms.
+std::string Emitted(CSimDevice& device, long long from, long long to)
+{
+    std::string out;
+    for (long long t = from; t <= to; t += 50)
+        out += device.Tick(t);
+    return out;
+}
+
+double Volts(CSimDevice& device, long long now)
+{
+    return std::atof(device.Receive("$KBASE,VOLTAGE\r\n", now).c_str() + 15);
 }
 
 }  // namespace
@@ -48,7 +63,7 @@ TEST(SimReceiver, BaseAnswersEveryQueryWithItsReplyPrefix)
         {BaseCommands::StDev, R::StDev},         {BaseCommands::PowerSource, R::PowerSource},
         {BaseCommands::Voltage, R::Voltage},     {BaseCommands::BatteryTime, R::BatteryTime},
         {BaseCommands::Version, R::Version},     {BaseCommands::BootVersion, R::BootVersion},
-        {BaseCommands::ReferencePosition, R::ReferencePosition},
+        {BaseCommands::ReferencePosition, R::ReferencePosition}, {"$JAPP", R::AppBase}, {"$JI", "$>JI,"},
     };
     for (const auto& [query, prefix] : queries) {
         const std::string reply = device.Receive(Line(query), 1000);
@@ -56,8 +71,6 @@ TEST(SimReceiver, BaseAnswersEveryQueryWithItsReplyPrefix)
         EXPECT_EQ(reply.substr(reply.size() - 2), "\r\n");
         EXPECT_EQ(reply.find('*'), std::string::npos) << "a checksum would end up in the value";
     }
-    EXPECT_EQ(device.Receive("$JAPP\r\n", 0).rfind(R::AppBase, 0), 0u);
-    EXPECT_EQ(device.Receive("$JI\r\n", 0).rfind("$>JI,", 0), 0u);
     EXPECT_EQ(device.Receive("$KBASE,PSOURCE\r\n", 0), "$KBASE,PSOURCE,1\r\n");
     EXPECT_EQ(device.Receive("$KBASE,BATTIME\r\n", 0), "$KBASE,BATTIME,950,0\r\n");
     // Sentences without a reply stay silent; a sentence split over reads is still one sentence.
@@ -70,25 +83,23 @@ TEST(SimReceiver, BaseAnswersEveryQueryWithItsReplyPrefix)
 TEST(SimReceiver, BatteryDrainsOnItsOwnAndNotOnExternalPower)
 {
     CSimDevice battery(Config("base"));
-    const double start = std::atof(battery.Receive("$KBASE,VOLTAGE\r\n", 0).c_str() + 15);
-    const double hourLater = std::atof(battery.Receive("$KBASE,VOLTAGE\r\n", 3600000).c_str() + 15);
-    EXPECT_LT(hourLater, start - 0.5);
+    const double start = Volts(battery, 0);
+    EXPECT_LT(Volts(battery, 3600000), start - 0.5);
     EXPECT_EQ(battery.Receive("$KBASE,BATTIME\r\n", 3600000), "$KBASE,BATTIME,350,1\r\n");   // 11.70 V: low
 
     auto config = Config("base");
     config.externalPower = true;
     CSimDevice mains(config);
     EXPECT_EQ(mains.Receive("$KBASE,PSOURCE\r\n", 0), "$KBASE,PSOURCE,0\r\n");
-    EXPECT_GE(std::atof(mains.Receive("$KBASE,VOLTAGE\r\n", 3600000).c_str() + 15), 12.6);
+    EXPECT_GE(Volts(mains, 3600000), 12.6);
 }
 
 TEST(SimReceiver, SettingsAreChangedReportedAndSaved)
 {
     CSimDevice device(Config("base"));
-    auto config = Sentences(device.Receive("$KBASE,CONFIG\r\n", 0));
-    EXPECT_EQ(config, (std::vector<std::string>{"$KBASE,INTBATVCRITICAL,11.00", "$KBASE,INTBATVWARN,12.00",
-                                                "$KBASE,EXTBATVWARN,12.00", "$KBASE,INTBATDR,500",
-                                                "$KBASE,EXTBATDR,500"}));
+    EXPECT_EQ(Sentences(device.Receive("$KBASE,CONFIG\r\n", 0)),
+              (List{"$KBASE,INTBATVCRITICAL,11.00", "$KBASE,INTBATVWARN,12.00", "$KBASE,EXTBATVWARN,12.00",
+                    "$KBASE,INTBATDR,500", "$KBASE,EXTBATDR,500"}));
     std::string write = Line(BaseCommands::IntBatVCritical(10.5)) + Line(BaseCommands::ExtBatVCritical(10.25)) +
                         Line(BaseCommands::IntBatVWarn(11.75)) + Line(BaseCommands::ExtBatVWarn(11.5)) +
                         Line(BaseCommands::IntBatDr(750)) + Line(BaseCommands::ExtBatDr(600));
@@ -97,12 +108,10 @@ TEST(SimReceiver, SettingsAreChangedReportedAndSaved)
     EXPECT_NE(device.Receiver()->StoredBattery(), device.Receiver()->Battery());
     device.Receive(Line(BaseCommands::Save), 0);
     EXPECT_EQ(device.Receiver()->StoredBattery(), device.Receiver()->Battery());
-    config = Sentences(device.Receive("$KBASE,CONFIG\r\n", 0));
-    EXPECT_EQ(config, (std::vector<std::string>{"$KBASE,INTBATVCRITICAL,10.50", "$KBASE,INTBATVWARN,11.75",
-                                                "$KBASE,EXTBATVWARN,11.50", "$KBASE,INTBATDR,750",
-                                                "$KBASE,EXTBATDR,600"}));
     device.Receive("$KBASE,INTBATDR,abc\r\n", 0);   // not a number: ignored
-    EXPECT_EQ(device.Receiver()->Battery().intDr, 750);
+    EXPECT_EQ(Sentences(device.Receive("$KBASE,CONFIG\r\n", 0)),
+              (List{"$KBASE,INTBATVCRITICAL,10.50", "$KBASE,INTBATVWARN,11.75", "$KBASE,EXTBATVWARN,11.50",
+                    "$KBASE,INTBATDR,750", "$KBASE,EXTBATDR,600"}));
 }
 
 TEST(SimReceiver, MarksWrittenComeBackInOrder)
@@ -129,37 +138,33 @@ TEST(SimReceiver, MarksWrittenComeBackInOrder)
     EXPECT_EQ(device.Receiver()->Marks().size(), CSimReceiver::MaxMarks);
 }
 
-TEST(SimReceiver, RoverAnswersTheEngineButNotTheBaseCommands)
+TEST(SimReceiver, RoverAnswersTheEngineButNotTheBaseCommandsAndBridgesWithJconn)
 {
-    CSimDevice device(Config("rover"));
+    CSimDevice device(Config("rover", "maxstream"));
     const std::string app = device.Receive("$JAPP\r\n", 0);
     EXPECT_EQ(app.rfind("$>JAPP,LOCRTK", 0), 0u);
     EXPECT_EQ(app.find(BaseCommands::Replies::AppBase), std::string::npos);
     EXPECT_EQ(device.Receive("$JRTK,17\r\n", 0).rfind("$>JRTK,17,", 0), 0u);
-    EXPECT_EQ(device.Receive("$KBASE,VOLTAGE\r\n$KBASE,MARKS\r\n$KBASE,CONFIG\r\n", 0), "");
+    EXPECT_EQ(device.Receive("$KBASE,VOLTAGE\r\n$KBASE,MARKS\r\n$KBASE,CONFIG\r\n$KBASE,PASSTHROUGH,1\r\n", 0), "");
+    EXPECT_FALSE(device.Receiver()->Routing());
+    device.Receive("$JCONN,B,D\r\n", 0);
+    EXPECT_TRUE(device.Receiver()->Routing());
+    device.Receive("$JCONN,X\r\n", 0);
+    EXPECT_FALSE(device.Receiver()->Routing());
 }
 
 TEST(SimReceiver, NmeaOnceASecondUnlessSwitchedOffOrRouted)
 {
     CSimDevice device(Config("base", "microhard"));
-    std::string out;
-    for (long long t = 0; t <= 5000; t += 50)
-        out += device.Tick(t);
+    const std::string out = Emitted(device, 0, 5000);
     EXPECT_EQ(Sentences(out).size(), 5u);
     EXPECT_EQ(out.rfind("$GPGGA,", 0), 0u);
     device.Receive("$KBASE,PASSTHROUGH,1\r\n", 5000);
-    out.clear();
-    for (long long t = 5000; t <= 8000; t += 50)
-        out += device.Tick(t);
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(Emitted(device, 5000, 8000), "");
     device.Receive("$KBASE,PASSTHROUGH,0\r\n$JASC,GPGGA,0\r\n", 8000);
-    for (long long t = 8000; t <= 11000; t += 50)
-        out += device.Tick(t);
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(Emitted(device, 8000, 11000), "");
     device.Receive("$JASC,GPGGA,1\r\n", 11000);
-    for (long long t = 11000; t <= 13000; t += 50)
-        out += device.Tick(t);
-    EXPECT_EQ(Sentences(out).size(), 2u);
+    EXPECT_EQ(Sentences(Emitted(device, 11000, 13000)).size(), 2u);
 }
 
 TEST(SimDevice, PassThroughRoutesToTheRadioUntilSwitchedOff)
@@ -180,33 +185,16 @@ TEST(SimDevice, PassThroughRoutesToTheRadioUntilSwitchedOff)
     EXPECT_EQ(device.Receive("ATI255\r\n", now), "");
 }
 
-TEST(SimDevice, RoverBridgesToItsRadioWithTheEnginePortCommands)
-{
-    CSimDevice device(Config("rover", "maxstream"));
-    device.Receive("$KBASE,PASSTHROUGH,1\r\n", 0);
-    EXPECT_FALSE(device.Receiver()->Routing());
-    device.Receive("$JCONN,B,D\r\n", 0);
-    EXPECT_TRUE(device.Receiver()->Routing());
-    device.Receive("$JCONN,X\r\n", 0);
-    EXPECT_FALSE(device.Receiver()->Routing());
-}
-
-TEST(SimDevice, SilentAnswersNothing)
+TEST(SimDevice, SilentAnswersNothingAndDirectOrWithoutReceiverEverythingGoesToTheRadio)
 {
     auto config = Config("base", "satel");
     config.silent = true;
-    CSimDevice device(config);
-    EXPECT_EQ(device.Receive("$JAPP\r\n$KBASE,MARKS\r\n$KBASE,PASSTHROUGH,1\r\nSL&F?\r\n", 0), "");
-    std::string out;
-    for (long long t = 0; t <= 3000; t += 100)
-        out += device.Tick(t);
-    EXPECT_EQ(out, "");
-}
+    CSimDevice silent(config);
+    EXPECT_EQ(silent.Receive("$JAPP\r\n$KBASE,MARKS\r\n$KBASE,PASSTHROUGH,1\r\nSL&F?\r\n", 0), "");
+    EXPECT_EQ(Emitted(silent, 0, 3000), "");
 
-TEST(SimDevice, DirectOrWithoutReceiverEverythingGoesToTheRadio)
-{
     for (bool direct : {true, false}) {
-        auto config = Config(direct ? "base" : "none", "satel");
+        config = Config(direct ? "base" : "none", "satel");
         config.direct = direct;
         CSimDevice device(config);
         EXPECT_EQ(device.Receive("$JAPP\r\n", 0), "");

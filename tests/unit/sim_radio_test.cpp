@@ -1,4 +1,4 @@
-// The simulator's radio dialects, checked against the rules the program uses to read them.
+// The simulator's radio dialects, in the forms the program reads them.
 
 #include "sim_maxstream.h"
 #include "sim_microhard.h"
@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -28,49 +27,10 @@ std::string Escape(CSimRadio& radio, long long& now)
     return out + radio.Tick(now);
 }
 
-// Microhard settings query: the value follows the echo of the command, after CR/LF, up to the next CR;
-// only once "OK" has arrived.
-std::string MicrohardSetting(const std::string& reply, const std::string& command)
+// A Microhard reply: the echo, a CR, then each line framed by CR LF, then the result.
+std::string Microhard(const std::string& echo, const std::string& line, const char* result = "OK")
 {
-    auto echo = reply.find(command);
-    if (echo == std::string::npos || reply.find("OK") == std::string::npos)
-        return {};
-    auto start = reply.find_first_not_of("\r\n", echo + command.size());
-    return reply.substr(start, reply.find('\r', start) - start);
-}
-
-// Microhard firmware query: the line after "Inc.".
-std::string MicrohardFirmware(const std::string& reply)
-{
-    auto inc = reply.find("Inc.");
-    auto start = reply.find_first_not_of("\r\n", inc == std::string::npos ? 3 : inc + 4);
-    return reply.substr(start, reply.find('\r', start) - start);
-}
-
-// Microhard rover thread: up to three characters from 7 after "123?", up to CR.
-int MicrohardSignal(const std::string& reply)
-{
-    auto p = reply.find("123?");
-    if (p == std::string::npos)
-        return -999;
-    std::string digits = reply.substr(p + 7, 3);
-    return std::atoi(digits.substr(0, digits.find('\r')).c_str());
-}
-
-// Maxstream hexadecimal reading with a digit limit, up to the first CR; -1 if anything else comes first.
-long HexReading(const std::string& text, int limit)
-{
-    long value = 0;
-    int digits = 0;
-    for (char c : text) {
-        if (c == '\r')
-            return value;
-        if (!std::isxdigit(static_cast<unsigned char>(c)))
-            return -1;
-        if (digits++ <= limit)
-            value = value * 16 + std::stol(std::string(1, c), nullptr, 16);
-    }
-    return -1;
+    return echo + "\r" + (line.empty() ? "" : "\r\n" + line + "\r\n") + "\r\n" + result + "\r\n";
 }
 
 }  // namespace
@@ -99,7 +59,7 @@ TEST(SimMicrohard, EscapeNeedsSilenceOnBothSides)
     radio.Receive("ATO\r\n", now += 20);
     radio.Receive("+", now += 1200);
     radio.Receive("++", now += 5);
-    EXPECT_EQ(radio.Receive("ATI255\r\n", now += 1200).find("MHX920") != std::string::npos, true);
+    EXPECT_NE(radio.Receive("ATI255\r\n", now += 1200).find("MHX920"), std::string::npos);
 }
 
 TEST(SimMicrohard, AnswersInTheFormsTheDialogsRead)
@@ -108,59 +68,51 @@ TEST(SimMicrohard, AnswersInTheFormsTheDialogsRead)
     long long now = 0;
     EXPECT_EQ(radio.Receive("ATI255\r\n", now), "");   // data mode: nothing
     Escape(radio, now);
-    EXPECT_NE(radio.Receive("ATI255\r\n", now).find("MHX920"), std::string::npos);
-    EXPECT_EQ(MicrohardSetting(radio.Receive("ATS104?\r\n", now), "ATS104?"), "104");
+    EXPECT_EQ(radio.Receive("ATI255\r\n", now), Microhard("ATI255", CSimMicrohard::Product));
+    EXPECT_EQ(radio.Receive("ATS104?\r\n", now), Microhard("ATS104?", "104"));
 
+    // The firmware is read as the line after "Inc.".
     const std::string listing = radio.Receive("AT&V\r\n", now);
-    EXPECT_NE(listing.find("MHX920"), std::string::npos);
-    EXPECT_EQ(MicrohardFirmware(listing), CSimMicrohard::Firmware);
+    EXPECT_EQ(listing.rfind(std::string("AT&V\r\r\n") + CSimMicrohard::Product + "\r\n", 0), 0u);
+    EXPECT_NE(listing.find(std::string("Inc.\r\n\r\n") + CSimMicrohard::Firmware + "\r\n"), std::string::npos);
     EXPECT_EQ(listing.substr(listing.size() - 6), "\r\nOK\r\n");
     EXPECT_EQ(listing.find("2B"), std::string::npos);   // would confuse the probe's "2B" search
 
-    EXPECT_NE(radio.Receive("ATS104=109\r\n", now).find("OK"), std::string::npos);
-    EXPECT_EQ(MicrohardSetting(radio.Receive("ATS104?\r\n", now), "ATS104?"), "109");
-    EXPECT_NE(radio.Receive("ATS104=abc\r\n", now).find("ERROR"), std::string::npos);
-    EXPECT_NE(radio.Receive("ATS999?\r\n", now).find("ERROR"), std::string::npos);
-    radio.Receive("ATS108=25\r\n", now);
-    radio.Receive("AT&W\r\n", now);
-    radio.Receive("AT&F10\r\n", now);
+    EXPECT_EQ(radio.Receive("ATS104=109\r\n", now), Microhard("ATS104=109", ""));
+    EXPECT_EQ(radio.Receive("ATS104?\r\n", now), Microhard("ATS104?", "109"));
+    EXPECT_EQ(radio.Receive("ATS104=abc\r\n", now), Microhard("ATS104=abc", "", "ERROR"));
+    EXPECT_EQ(radio.Receive("ATS999?\r\n", now), Microhard("ATS999?", "", "ERROR"));
+    radio.Receive("ATS108=25\r\nAT&W\r\nAT&F10\r\n", now);
     EXPECT_EQ(radio.Register(108), "30");
     EXPECT_EQ(radio.Register(104), "101");
 
-    const int signal = MicrohardSignal(radio.Receive("ATS123?\r\n", now));
-    EXPECT_GT(signal, 0);
-    EXPECT_LE(signal, 120);
-
-    EXPECT_NE(radio.Receive("ATO\r\n", now).find("OK"), std::string::npos);
+    EXPECT_EQ(radio.Receive("ATO\r\n", now), Microhard("ATO", ""));
     EXPECT_FALSE(radio.InCommandMode());
     EXPECT_EQ(radio.Receive("ATS104?\r\n", now), "");
 }
 
-TEST(SimMicrohard, NoLinkReadsAsNoSignal)
+TEST(SimMicrohard, SignalReadingWithAndWithoutLink)
 {
-    CSimMicrohard radio(Settings(false));
-    long long now = 0;
-    Escape(radio, now);
-    EXPECT_GT(MicrohardSignal(radio.Receive("ATS123?\r\n", now)), 120);
+    for (bool link : {true, false}) {
+        CSimMicrohard radio(Settings(link));
+        long long now = 0;
+        Escape(radio, now);
+        // Above 120 reads as no signal.
+        EXPECT_EQ(radio.Receive("ATS123?\r\n", now), Microhard("ATS123?", link ? "68" : "130"));
+    }
 }
 
 TEST(SimMaxstream, AnswersInTheFormsTheDialogsRead)
 {
     CSimMaxstream radio(Settings());
     long long now = 0;
+    EXPECT_EQ(radio.Receive("ATDT?\r\n", now), "");   // data mode: nothing
     EXPECT_EQ(Escape(radio, now), "OK\r");
-    const std::string listing = radio.Receive("ATVL\r\n", now);
-    EXPECT_NE(listing.find("Firm"), std::string::npos);
-    EXPECT_EQ(listing.find("MHX920"), std::string::npos);
     // The probe reads the radio ID from 3 characters after "2B" up to CR.
-    auto b = listing.find("2B");
-    ASSERT_NE(b, std::string::npos);
-    EXPECT_EQ(listing.substr(b + 3, listing.find('\r', b) - b - 3), "2");
+    EXPECT_EQ(radio.Receive("ATVL\r\n", now), "9XStream-PKG-R\rFirm 4.30\rBuild 2025-06-12\r2B=2\r");
 
     EXPECT_EQ(radio.Receive("ATDT?\r\n", now), "2\r");
-    EXPECT_EQ(radio.Receive("ATDT=5\r\n", now), "OK\r");
-    EXPECT_EQ(radio.Receive("ATHP=5\r\n", now), "OK\r");
-    for (const char* fixed : {"ATBR=0", "ATRR=0", "ATMT=0", "ATTX=1", "ATPL=4", "ATCT=C8", "ATWR"})
+    for (const char* fixed : {"ATDT=5", "ATHP=5", "ATBR=0", "ATRR=0", "ATMT=0", "ATTX=1", "ATPL=4", "ATCT=C8", "ATWR"})
         EXPECT_EQ(radio.Receive(std::string(fixed) + "\r\n", now), "OK\r") << fixed;
     EXPECT_EQ(radio.Receive("ATDT?\r\n", now), "5\r");
     EXPECT_EQ(radio.Parameter("CT"), "C8");
@@ -169,24 +121,19 @@ TEST(SimMaxstream, AnswersInTheFormsTheDialogsRead)
     radio.Receive("ATRE\r\n", now);
     EXPECT_EQ(radio.Receive("ATDT?\r\n", now), "0\r");
 
-    const long first = HexReading(radio.Receive("ATGD\r\n", now), 5);
-    const long later = HexReading(radio.Receive("ATGD\r\n", now + 3000), 5);
-    EXPECT_GE(first, 0);
-    EXPECT_NE(first, later);
-    const long level = HexReading(radio.Receive("ATDB\r\n", now), 3);
-    EXPECT_GT(level, 0);
-    EXPECT_LT(level, 120);
+    // Packet count and signal level in hexadecimal; the count moves only while the link is up.
+    EXPECT_EQ(radio.Receive("ATGD\r\n", now), "1A48\r");
+    EXPECT_EQ(radio.Receive("ATGD\r\n", now + 3000), "1A52\r");
+    EXPECT_EQ(radio.Receive("ATDB\r\n", now), "46\r");
 
     EXPECT_EQ(radio.Receive("ATCN\r\n", now), "OK\r");
     EXPECT_EQ(radio.Receive("ATDT?\r\n", now), "");
-}
 
-TEST(SimMaxstream, PacketCountStandsStillWithoutLink)
-{
-    CSimMaxstream radio(Settings(false));
-    long long now = 0;
-    Escape(radio, now);
-    EXPECT_EQ(radio.Receive("ATGD\r\n", now), radio.Receive("ATGD\r\n", now + 5000));
+    CSimMaxstream unlinked(Settings(false));
+    now = 0;
+    Escape(unlinked, now);
+    EXPECT_EQ(unlinked.Receive("ATGD\r\n", now), "1A40\r");
+    EXPECT_EQ(unlinked.Receive("ATGD\r\n", now + 5000), "1A40\r");
 }
 
 TEST(SimSatel, FrequencyAndPowerReadByProbeAndDialog)
@@ -201,37 +148,13 @@ TEST(SimSatel, FrequencyAndPowerReadByProbeAndDialog)
     EXPECT_TRUE(radio.Stored());
     EXPECT_EQ(radio.Receive("SL&F=abc\r\n", 0), "ERROR\r\n");
 
-    // The probe sends "SL&F?" three times and reads between the first two "MHz" (and "mW").
-    std::string text;
-    for (int i = 0; i < 3; ++i)
-        text += radio.Receive("SL&F?\r\n", 0);
-    auto i = text.find("MHz");
-    auto j = text.find("MHz", i + 1);
-    EXPECT_DOUBLE_EQ(std::strtod(text.substr(i + 3, j - i - 4).c_str(), nullptr), 434.5);
-    i = text.find("mW");
-    j = text.find("mW", i + 1);
-    EXPECT_EQ(std::atoi(text.substr(i + 2, j - i - 3).c_str()), 500);
-
-    // The dialog takes up to 10 characters from 10 before the first "MHz", to a blank or CR.
-    const std::string reply = radio.Receive("SL&F?\r\n", 0);
-    const auto p = reply.find("MHz");
-    ASSERT_GE(p, 10u);
-    const std::string value = reply.substr(p - 10, 10);
-    EXPECT_EQ(value.substr(0, value.find_first_of(" \r")), "434.50000");
+    // The probe reads between the first two "MHz" (and "mW"); the dialog takes up to 10 characters
+    // from 10 before the first "MHz", to a blank or CR.
+    EXPECT_EQ(radio.Receive("SL&F?\r\n", 0), "434.50000 MHz 434.50000 MHz 500 mW 500 mW\r\n");
 }
 
 TEST(SimSatel, SignalTextReadBetweenTwoUnits)
 {
-    for (bool link : {true, false}) {
-        CSimSatel radio(Settings(link));
-        std::string text;
-        for (int i = 0; i < 3; ++i)
-            text += radio.Receive("SL@R?\r\n", 0);
-        auto e = text.find("dBm");
-        auto f = text.find("dBm", e + 1);
-        ASSERT_NE(f, std::string::npos);
-        std::string value = text.substr(e + 3, f - 1 - (e + 3));
-        std::erase(value, '<');
-        EXPECT_EQ(value, link ? "-78" : "-110");
-    }
+    EXPECT_EQ(CSimSatel(Settings(true)).Receive("SL@R?\r\n", 0), "dBm-78 dBm\r\n");
+    EXPECT_EQ(CSimSatel(Settings(false)).Receive("SL@R?\r\n", 0), "dBm<-110 dBm\r\n");
 }

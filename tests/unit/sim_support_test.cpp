@@ -9,21 +9,19 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir()
-    {
+struct TempDir {
+    std::string path = [] {
         std::string pattern = (fs::temp_directory_path() / "sim-support-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
+        return std::string(mkdtemp(pattern.data()));
+    }();
     ~TempDir() { fs::remove_all(path); }
-    std::string path;
 };
 
 std::string LinkTarget(const std::string& path)
@@ -74,24 +72,17 @@ TEST(SimOptions, DefaultsValuesAndErrors)
     SSimOptions o;
     std::string error;
     ASSERT_TRUE(ParseSimOptions({}, o, error));
-    EXPECT_EQ(o.receiver, "base");
-    EXPECT_EQ(o.radio, "none");
-    EXPECT_EQ(o.guardMs, 1000);
-    EXPECT_EQ(o.com, 0);
+    EXPECT_EQ(std::tie(o.receiver, o.radio, o.guardMs, o.com), std::make_tuple("base", "none", 1000, 0));
 
     ASSERT_TRUE(ParseSimOptions({"--com", "12", "--receiver", "rover", "--radio", "satel", "--direct", "--silent",
                                  "--marks", "m.txt", "--log", "l.txt", "--exit-after", "2.5", "--guard-ms", "100",
                                  "--power", "external", "--link", "down"},
                                 o, error))
         << error;
-    EXPECT_EQ(o.com, 12);
-    EXPECT_EQ(o.receiver, "rover");
-    EXPECT_EQ(o.radio, "satel");
+    EXPECT_EQ(std::tie(o.com, o.receiver, o.radio, o.marksFile, o.logFile, o.exitAfterSeconds, o.guardMs),
+              std::make_tuple(12, std::string("rover"), std::string("satel"), std::string("m.txt"),
+                              std::string("l.txt"), 2.5, 100));
     EXPECT_TRUE(o.direct && o.silent && o.externalPower && !o.linkUp);
-    EXPECT_EQ(o.marksFile, "m.txt");
-    EXPECT_EQ(o.logFile, "l.txt");
-    EXPECT_DOUBLE_EQ(o.exitAfterSeconds, 2.5);
-    EXPECT_EQ(o.guardMs, 100);
 
     for (std::vector<std::string> bad : {std::vector<std::string>{"--com"}, {"--com", "0"}, {"--com", "x"},
                                          {"--radio", "motorola"}, {"--receiver", "BASE"}, {"--exit-after", "-1"},
