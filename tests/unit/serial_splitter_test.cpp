@@ -41,89 +41,77 @@ void Feed(CSentenceSplitter& splitter, const std::string& bytes, bool chunk = fa
         splitter.Feed(bytes.data(), static_cast<int>(bytes.size()));
 }
 
-struct SplitCase
+// A splitter wired to a recorder; without `all`, to the sentence callback alone.
+struct Wired
 {
-    const char* name;
-    bool feedChunk;
-    Events chunks;
-    Events expected;
-};
-void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
-
-class SerialSplitterTest : public ::testing::TestWithParam<SplitCase>
-{
-protected:
+    explicit Wired(bool all = true) : splitter(&sentence, all ? &chunk : nullptr, all ? &text : nullptr) {}
     Recorder rec;
     TCallback<Recorder> sentence{&rec, &Recorder::OnSentence};
     TCallback<Recorder> chunk{&rec, &Recorder::OnChunk};
     TCallback<Recorder> text{&rec, &Recorder::OnText};
-    CSentenceSplitter splitter{&sentence, &chunk, &text};
+    CSentenceSplitter splitter;
 };
 
-TEST_P(SerialSplitterTest, DeliversInOrder)
+TEST(SerialSplitter, DeliversInOrder)
 {
-    for (const std::string& c : GetParam().chunks)
-        Feed(splitter, c, GetParam().feedChunk);
-    EXPECT_EQ(rec.events, GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, SerialSplitterTest, ::testing::Values(
-    SplitCase{"SentenceSpansChunks", false, {"$GPG", "GA,1\r", "\n"}, {"T:", "S:$GPGGA,1"}},
-    // A byte other than LF after CR drops the sentence; the text is flushed (empty) at each "$".
-    SplitCase{"ByteAfterCrDropsTheSentence", false, {"$A\rX$B\r\n"}, {"T:", "T:", "S:$B"}},
-    // Text before a sentence is flushed at "$" and not carried into the next chunk.
-    SplitCase{"TextBeforeSentence", false, {"OK\r\n$X\r\n", "Z"}, {"T:OK\r\n", "S:$X", "C:Z", "T:Z"}},
-    SplitCase{"PlainChunkGoesToChunkTextThenWholeChunk", true, {"ERROR"}, {"C:ERROR", "T:ERROR", "C:ERROR"}},
-    SplitCase{"ChunkEndingInsideSentenceFlushesNothing", true, {"ab$GP"}, {"T:ab", "C:ab$GP"}},
-    // "$" inside a sentence is ordinary; LF without CR belongs to the sentence.
-    SplitCase{"DollarAndLfInsideSentence", false, {"$KBASE,MARKS,$1\r\n$a\nb\r\nrest"},
-              {"T:", "S:$KBASE,MARKS,$1", "T:", "S:$a\nb", "C:rest", "T:rest"}},
-    SplitCase{"NulBytesKept", true, {"A\0B"s, "$\0\r\n"s},
-              {"C:A\0B"s, "T:A\0B"s, "C:A\0B"s, "T:", "S:$\0"s, "C:$\0\r\n"s}},
-    SplitCase{"EmptyInputDoesNothing", true, {""}, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SerialSplitter, NullOrNegativeCountDoesNothing)
-{
-    Recorder rec;
-    TCallback<Recorder> cb{&rec, &Recorder::OnText};
-    CSentenceSplitter splitter(&cb, &cb, &cb);
-    splitter.FeedChunk("x", -1);
-    splitter.Feed(nullptr, 5);
-    EXPECT_TRUE(rec.events.empty());
+    const struct
+    {
+        const char* name;
+        bool feedChunk;
+        Events chunks, expected;
+    } cases[] = {
+        {"sentence spans chunks", false, {"$GPG", "GA,1\r", "\n"}, {"T:", "S:$GPGGA,1"}},
+        // A byte other than LF after CR drops the sentence; the text is flushed (empty) at each "$".
+        {"byte after CR drops the sentence", false, {"$A\rX$B\r\n"}, {"T:", "T:", "S:$B"}},
+        // Text before a sentence is flushed at "$" and not carried into the next chunk.
+        {"text before a sentence", false, {"OK\r\n$X\r\n", "Z"}, {"T:OK\r\n", "S:$X", "C:Z", "T:Z"}},
+        {"plain chunk", true, {"ERROR"}, {"C:ERROR", "T:ERROR", "C:ERROR"}},
+        {"chunk ending inside a sentence", true, {"ab$GP"}, {"T:ab", "C:ab$GP"}},
+        // "$" inside a sentence is ordinary; LF without CR belongs to the sentence.
+        {"dollar and LF inside a sentence", false, {"$KBASE,MARKS,$1\r\n$a\nb\r\nrest"},
+         {"T:", "S:$KBASE,MARKS,$1", "T:", "S:$a\nb", "C:rest", "T:rest"}},
+        {"NUL bytes", true, {"A\0B"s, "$\0\r\n"s}, {"C:A\0B"s, "T:A\0B"s, "C:A\0B"s, "T:", "S:$\0"s, "C:$\0\r\n"s}},
+        {"empty chunk", true, {""}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Wired w;
+        for (const std::string& bytes : c.chunks)
+            Feed(w.splitter, bytes, c.feedChunk);
+        EXPECT_EQ(w.rec.events, c.expected);
+    }
+    Wired w;
+    w.splitter.FeedChunk("x", -1);
+    w.splitter.Feed(nullptr, 5);
+    EXPECT_TRUE(w.rec.events.empty());
 }
 
 TEST(SerialSplitter, RunawaySentenceIsDroppedAtTheLimit)
 {
-    Recorder rec;
-    TCallback<Recorder> sentence{&rec, &Recorder::OnSentence};
-    TCallback<Recorder> text{&rec, &Recorder::OnText};
-    CSentenceSplitter splitter(&sentence, nullptr, &text);
-    Feed(splitter, "$" + std::string(CSentenceSplitter::MaxSentenceLength - 1, 'x')); // at the limit
-    EXPECT_EQ(splitter.GetState(), CSentenceSplitter::InSentence);
-    rec.events.clear();
-    Feed(splitter, "y$OK\r\n"); // one byte over: dropped, and the "$" right after starts anew
-    EXPECT_EQ(rec.events, (Events{"T:y", "S:$OK"}));
+    Wired w;
+    Feed(w.splitter, "$" + std::string(CSentenceSplitter::MaxSentenceLength - 1, 'x')); // at the limit
+    EXPECT_EQ(w.splitter.GetState(), CSentenceSplitter::InSentence);
+    w.rec.events.clear();
+    Feed(w.splitter, "y$OK\r\n"); // one byte over: dropped, and the "$" right after starts anew
+    EXPECT_EQ(w.rec.events, (Events{"T:y", "S:$OK"}));
 
     // A stream that never ends a sentence keeps its memory bounded.
-    Feed(splitter, "$");
+    Feed(w.splitter, "$");
     for (int i = 0; i < 64; ++i)
-        Feed(splitter, std::string(4096, 'z'));
-    EXPECT_LE(splitter.GetSentenceBuffer().size(), CSentenceSplitter::MaxSentenceLength);
-    Feed(splitter, "$GPGGA\r\n");
-    EXPECT_EQ(rec.Sentences(), (Events{"$OK", "$GPGGA"}));
+        Feed(w.splitter, std::string(4096, 'z'));
+    EXPECT_LE(w.splitter.GetSentenceBuffer().size(), CSentenceSplitter::MaxSentenceLength);
+    Feed(w.splitter, "$GPGGA\r\n");
+    EXPECT_EQ(w.rec.Sentences(), (Events{"$OK", "$GPGGA"}));
 }
 
 TEST(SerialSplitter, SplitAtEveryPositionGivesTheSameSentences)
 {
     const std::string traffic = "OK\r\n$>JAPP,1\r\nATS104?\r\n00\r\n$KBASE,MARKS,1,2,3\r\n$X\r\rY";
     for (std::size_t cut = 0; cut <= traffic.size(); ++cut) {
-        Recorder rec;
-        TCallback<Recorder> sentence{&rec, &Recorder::OnSentence};
-        CSentenceSplitter split(&sentence); // the sentence callback alone is enough
-        Feed(split, traffic.substr(0, cut));
-        Feed(split, traffic.substr(cut));
-        EXPECT_EQ(rec.Sentences(), (Events{"$>JAPP,1", "$KBASE,MARKS,1,2,3"})) << "cut at " << cut;
+        Wired w(false);
+        Feed(w.splitter, traffic.substr(0, cut));
+        Feed(w.splitter, traffic.substr(cut));
+        EXPECT_EQ(w.rec.events, (Events{"S:$>JAPP,1", "S:$KBASE,MARKS,1,2,3"})) << "cut at " << cut;
     }
 }
 
