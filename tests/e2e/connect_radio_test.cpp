@@ -1,7 +1,4 @@
-#include <QRadioButton>
-
 #include "connect_driver.h"
-#include "serial/serial_port.h"
 
 // "Radio Configuration" through a simulated base or rover with each make of radio: the probes the
 // wizard sends, what it recognises, the working dialog it leads to and the closing sentences.
@@ -36,61 +33,14 @@ private slots:
 
         SimProcess sim(SimWith(receiver.toUtf8().constData(), radio.toUtf8().constData()));
         QVERIFY(sim.Started());
-        CModel model;
-        model.SetRadioPower(5);  // the Satel reply must overwrite it
-        CorrinDlg dlg;
-        dlg.SetModel(&model);
-        ConnectDriver driver(dlg, model, sim, true);
-        QVERIFY(SelectPort(dlg, sim.ComNumber()));
-
-        Control<QRadioButton>(dlg, "radioRadio")->setChecked(true);
-        QTest::mouseClick(Control<QPushButton>(dlg, "buttonConnect"), Qt::LeftButton);
-
-        QVERIFY(driver.Wizard.Finished);
-        QCOMPARE(driver.Wizard.Status, status);
-        QCOMPARE(driver.Wizard.ReceiverKind, kind);
-        QCOMPARE(driver.Wizard.ModeCode, mode);
-        QVERIFY(driver.Wizard.NextEnabled);
-        QVERIFY(driver.Wizard.BackEnabled);
-        QCOMPARE(driver.Wizard.Ticks, 1);  // the replies were all in the first read
-        QCOMPARE(Bytes(sim.Received().substr(0, driver.Wizard.ReceivedBytes)),
-                 Bytes(OpeningBytes() + RadioProbeBytes()));
+        ConnectDriver d(sim, true, [](CModel& m) { m.SetRadioPower(5); });  // a Satel reply overwrites it
+        // The replies were all in the first read.
+        d.Expect("radioRadio", {.status = status, .next = true, .mode = mode, .kind = kind, .wizardSent = ProbingBytes,
+                               .working = mode, .closing = ClosingAfterRadioBytes});
         if (radio == QLatin1String("satel")) {
-            QCOMPARE(model.GetRadioFrequency(), 434.125);
-            QCOMPARE(model.GetRadioPower(), 1000);
+            QCOMPARE(d.Model.GetRadioFrequency(), 434.125);
+            QCOMPARE(d.Model.GetRadioPower(), 1000);
         }
-
-        // "Next" leads to the radio's working dialog; afterwards the receiver is put back into
-        // normal operation with the closing sentences, in order and in one go.
-        QCOMPARE(driver.WorkingCode, mode);
-        QVERIFY(sim.WaitReceived("$KBASE,WATCHDOG,1\r\n", 2000));
-        QTest::qWait(ConnectDriver::SettleMs);
-        QCOMPARE(Bytes(sim.Received().substr(driver.ReceivedAfterWork)), Bytes(ClosingAfterRadioBytes()));
-        const long long span = BurstSpanMs(sim, driver.ReceivedAfterWork);
-        QVERIFY2(span >= 0 && span < 100, qPrintable(QString::number(span)));
-        QVERIFY(!dlg.GetPort()->IsOpen());
-        QCOMPARE(model.GetModeCode(), ModeCodes::Idle);
-    }
-
-    void backAfterARadioStillRestoresTheReceiver()
-    {
-        SimProcess sim(SimWith("base", "microhard"));
-        QVERIFY(sim.Started());
-        CModel model;
-        CorrinDlg dlg;
-        dlg.SetModel(&model);
-        ConnectDriver driver(dlg, model, sim, false);
-        QVERIFY(SelectPort(dlg, sim.ComNumber()));
-
-        Control<QRadioButton>(dlg, "radioRadio")->setChecked(true);
-        QTest::mouseClick(Control<QPushButton>(dlg, "buttonConnect"), Qt::LeftButton);
-
-        QCOMPARE(driver.Wizard.ModeCode, ModeCodes::MicrohardBase);
-        QCOMPARE(driver.WorkingCode, 0);
-        QVERIFY(sim.WaitReceived("$KBASE,WATCHDOG,1\r\n", 2000));
-        QTest::qWait(ConnectDriver::SettleMs);
-        QCOMPARE(Bytes(sim.Received().substr(driver.Wizard.ReceivedBytes)), Bytes(ClosingAfterRadioBytes()));
-        QCOMPARE(model.GetModeCode(), ModeCodes::Idle);
     }
 };
 

@@ -1,4 +1,3 @@
-#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -19,18 +18,15 @@ private slots:
     {
         QVERIFY(m_ComDir.isValid());
         qputenv("VARNEL_COM_DIR", m_ComDir.path().toUtf8());  // empty: COM250 names nothing
+        m_Model.SetPortNumber(250);
+        m_Model.SetBaudRate(19200);
     }
 
     void portThatDoesNotOpenIsReportedAndOnlyBackIsOffered()
     {
-        CModel model;
-        model.SetModeCode(ModeCodes::BaseConfiguration);
-        model.SetPortNumber(250);
-        model.SetBaudRate(19200);
-        CSerialPort port;
-        CDialogConnect wizard(nullptr, &port, &model);
+        m_Model.SetModeCode(ModeCodes::BaseConfiguration);
+        CDialogConnect wizard(nullptr, &m_Port, &m_Model);
         QSignalSpy finished(&wizard, &CDialogConnect::Finished);
-
         auto* next = wizard.findChild<QPushButton*>("buttonNext");
         auto* back = wizard.findChild<QPushButton*>("buttonBack");
         auto* bar = wizard.findChild<QProgressBar*>("progressBar");
@@ -43,22 +39,17 @@ private slots:
         QCOMPARE(wizard.Wizard().TickCount(), 1);
         QCOMPARE(wizard.StatusText(), QStringLiteral("Connection Failed on COM PORT 250."));
         QCOMPARE(wizard.windowTitle(), QStringLiteral("Connection Establishment"));
-        QVERIFY(!next->isEnabled());
-        QVERIFY(back->isEnabled());
+        QVERIFY(!next->isEnabled() && back->isEnabled());
         QCOMPARE(bar->value(), bar->maximum());
-        QVERIFY(!port.IsOpen());
-
+        QVERIFY(!m_Port.IsOpen());
         QTest::mouseClick(back, Qt::LeftButton);
         QCOMPARE(wizard.result(), CDialogConnect::ResultBack);
     }
 
     void closingDuringTheProbesEndsTheRun()
     {
-        CModel model;
-        model.SetModeCode(ModeCodes::RadioConfiguration);
-        model.SetPortNumber(250);
-        CSerialPort port;
-        CDialogConnect wizard(nullptr, &port, &model);
+        m_Model.SetModeCode(ModeCodes::RadioConfiguration);
+        CDialogConnect wizard(nullptr, &m_Port, &m_Model);
         // Escape while the first tick pauses between its probes.
         QTimer::singleShot(300, &wizard, [&] { wizard.reject(); });
         QCOMPARE(wizard.exec(), int(QDialog::Rejected));
@@ -68,6 +59,8 @@ private slots:
 
 private:
     QTemporaryDir m_ComDir;
+    CModel m_Model;
+    CSerialPort m_Port;
 };
 
 QTEST_MAIN(ConnectWizardDialogTest)

@@ -1,11 +1,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 
 #include "app/command_line_info.h"
 #include "app/corrin_app.h"
@@ -21,35 +23,6 @@ CorrinDlg* ShownMainDialog()
         if (auto* dlg = qobject_cast<CorrinDlg*>(w); dlg && dlg->isVisible())
             return dlg;
     return nullptr;
-}
-
-// Runs the application with the given arguments and locale; once the main dialog is up, calls
-// onShown and then closes the dialog with closeWith. Returns Run's result.
-int RunClosing(CorrinApp& app, const QStringList& arguments, const std::string& locale,
-               const std::function<void(CorrinDlg*)>& closeWith, const std::function<void()>& onShown = {})
-{
-    app.SetEnvironmentReader([locale](const std::string& name) { return name == "LANG" ? locale : std::string(); });
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (CorrinDlg* dlg = ShownMainDialog()) {
-            poll.stop();
-            if (onShown)
-                onShown();
-            closeWith(dlg);
-        }
-    });
-    poll.start();
-    // Never hang the suite if the dialog does not appear or refuses to close.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
-                d->done(QDialog::Rejected);
-    });
-    watchdog.start(20000);
-    return app.Run(arguments);
 }
 
 }  // namespace
@@ -68,93 +41,100 @@ private slots:
     {
         ResetCommandLineFlags();
         m_Messages.clear();
+        m_DialogAtMessage = false;
+        m_App = std::make_unique<CorrinApp>();
+        m_App->SetMessageBox([this](const QString& text, const QString& caption) {
+            m_Messages << caption + "|" + text;
+            m_DialogAtMessage = ShownMainDialog() != nullptr;
+        });
+    }
+    void cleanup() { m_App.reset(); }
+
+    void programEndsWithZeroWhenTheMainDialogCloses_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("cancel button") << true;
+        QTest::newRow("accepted") << false;
     }
 
-    void programEndsWhenTheMainDialogCloses_data()
+    void programEndsWithZeroWhenTheMainDialogCloses()
     {
-        QTest::addColumn<bool>("accept");
-        QTest::newRow("cancel") << false;
-        QTest::newRow("ok") << true;
-    }
-
-    void programEndsWhenTheMainDialogCloses()
-    {
-        QFETCH(bool, accept);
-        CorrinApp app;
-        Silence(app);
-        bool shown = false;
-        const int code = RunClosing(app, {"varnel-link-manager"}, "en_US.UTF-8",
-                                    [accept](CorrinDlg* dlg) { accept ? dlg->accept() : dlg->reject(); },
-                                    [&] { shown = true; });
-        QVERIFY(shown);
-        QCOMPARE(code, 0);
-        QVERIFY(ShownMainDialog() == nullptr);
-    }
-
-    void optionsAndLanguageModuleReachTheModelBeforeTheDialogRuns()
-    {
-        CorrinApp app;
-        Silence(app);
+        QFETCH(bool, cancel);
         int direct = -1, writeDefaults = -1;
         CLanguageModule* lang = nullptr;
-        RunClosing(app, {"varnel-link-manager", "-dir"}, "en_US", [](CorrinDlg* d) { d->reject(); }, [&] {
-            direct = app.GetModel()->GetDirectConnectEnabled();
-            writeDefaults = app.GetModel()->GetWriteDefaultsFlags();
-            lang = app.GetModel()->GetLanguageModule();
+        const int code = Run({"varnel-link-manager", "-dir"}, "en_US.UTF-8", [&](CorrinDlg* dlg) {
+            // The options and the language module reach the model before the dialog runs.
+            direct = m_App->GetModel()->GetDirectConnectEnabled();
+            writeDefaults = m_App->GetModel()->GetWriteDefaultsFlags();
+            lang = m_App->GetModel()->GetLanguageModule();
+            if (cancel)
+                QTest::mouseClick(dlg->findChild<QPushButton*>("buttonCancel"), Qt::LeftButton);
+            else
+                dlg->accept();
         });
+        QCOMPARE(code, 0);
+        QVERIFY(ShownMainDialog() == nullptr);
         QCOMPARE(direct, 1);
         QCOMPARE(writeDefaults, 1);
-        QCOMPARE(lang, app.GetLanguageModule());
+        QCOMPARE(lang, m_App->GetLanguageModule());
+        QVERIFY(m_Messages.isEmpty());
     }
 
-    void unlistedSystemLanguageIsReportedOnceAndEnglishIsShown()
+    void unlistedSystemLanguageIsReportedOnceBeforeTheDialog()
     {
-        CorrinApp app;
-        bool dialogExistedAtMessage = false;
-        app.SetMessageBox([&](const QString& text, const QString& caption) {
-            m_Messages << caption + "|" + text;
-            dialogExistedAtMessage = ShownMainDialog() != nullptr;
-        });
-        QCOMPARE(RunClosing(app, {"varnel-link-manager"}, "en_GB.UTF-8", [](CorrinDlg* d) { d->reject(); }), 0);
+        std::string textWhileShown;
+        QCOMPARE(Run({"varnel-link-manager"}, "en_GB.UTF-8", [&](CorrinDlg* dlg) {
+            textWhileShown = m_App->GetModel()->GetLanguageModule()->LoadText(158);
+            dlg->reject();
+        }), 0);
         QCOMPARE(m_Messages,
                  QStringList{"Varnel Link Manager|Unable to load system language, default language is used"});
-        QVERIFY(!dialogExistedAtMessage);
-        QCOMPARE(app.GetLanguageModule()->GetCurrentLanguage(), std::string());
-        QCOMPARE(app.GetLanguageModule()->LoadText(152), std::string("Latitude"));
+        QVERIFY(!m_DialogAtMessage);
+        QCOMPARE(textWhileShown, std::string("Language"));
     }
 
     void systemLanguageFileIsLoadedFromTheWorkingDirectory()
     {
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        QVERIFY(QDir(dir.path()).mkpath("DEBUG/languages"));
+        QVERIFY(dir.isValid() && QDir(dir.path()).mkpath("DEBUG/languages"));
         QFile file(dir.filePath("DEBUG/languages/german.lng"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("158=Sprache\n");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("158=Sprache\n") > 0);
         file.close();
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
-
-        CorrinApp app;
-        Silence(app);
         std::string textWhileShown;
-        RunClosing(app, {"varnel-link-manager"}, "de_AT.UTF-8", [](CorrinDlg* d) { d->reject(); },
-                   [&] { textWhileShown = app.GetModel()->GetLanguageModule()->LoadText(158); });
+        Run({"varnel-link-manager"}, "de_AT.UTF-8", [&](CorrinDlg* dlg) {
+            textWhileShown = m_App->GetModel()->GetLanguageModule()->LoadText(158);
+            dlg->reject();
+        });
         QDir::setCurrent(previous);
-
         QVERIFY(m_Messages.isEmpty());
         QCOMPARE(textWhileShown, std::string("Sprache"));
-        QCOMPARE(app.GetLanguageModule()->GetCurrentLanguage(), std::string("german"));
+        QCOMPARE(m_App->GetLanguageModule()->GetCurrentLanguage(), std::string("german"));
     }
 
 private:
-    void Silence(CorrinApp& app)
+    // Runs the application with the arguments and locale; once the main dialog is up, hands it to
+    // `whenShown`, which must close it. Returns Run's result.
+    int Run(const QStringList& arguments, const std::string& locale,
+            const std::function<void(CorrinDlg*)>& whenShown)
     {
-        app.SetMessageBox([this](const QString& text, const QString& caption) { m_Messages << caption + "|" + text; });
+        m_App->SetEnvironmentReader([locale](const std::string& name) { return name == "LANG" ? locale : ""; });
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (CorrinDlg* dlg = ShownMainDialog()) {
+                poll.stop();
+                whenShown(dlg);
+            }
+        });
+        poll.start(10);
+        return m_App->Run(arguments);
     }
 
     QTemporaryDir m_ComDir;
+    std::unique_ptr<CorrinApp> m_App;
     QStringList m_Messages;
+    bool m_DialogAtMessage = false;
 };
 
 QTEST_MAIN(StartupAppTest)

@@ -36,92 +36,55 @@ TEST(ConnectModeSentence, RecognisesBaseAndEveryRoverApplication)
     EXPECT_EQ(f.model.GetReceiverKind(), ReceiverKinds::Rover);  // unrelated sentences change nothing
 }
 
-TEST(ConnectRadioText, MicrohardModesFollowTheReceiverThenTheDirectChoice)
+// Each make behind a base or a rover, and the direct Microhard base, are also run end to end.
+TEST(ConnectRadioText, ModeFollowsTheReceiverThenTheDirectChoice)
 {
-    struct Case { int kind; int mode; int expected; } cases[] = {
-        {ReceiverKinds::Base, ModeCodes::RadioConfiguration, ModeCodes::MicrohardBase},
-        {ReceiverKinds::Rover, ModeCodes::RadioConfiguration, ModeCodes::MicrohardRover},
-        {ReceiverKinds::Unknown, ModeCodes::DirectBase, ModeCodes::MicrohardBase},
-        {ReceiverKinds::Unknown, ModeCodes::DirectRover, ModeCodes::MicrohardRover},
-        {ReceiverKinds::Rover, ModeCodes::DirectBase, ModeCodes::MicrohardRover},  // the receiver wins
-        {ReceiverKinds::Unknown, ModeCodes::RadioConfiguration, ModeCodes::RadioConfiguration},
+    namespace K = ReceiverKinds;
+    namespace M = ModeCodes;
+    struct Case { int kind; int mode; const char* text; int expected; } cases[] = {
+        {K::Unknown, M::DirectRover, "\r\nMHX920 v1.2\r\n", M::MicrohardRover},
+        {K::Rover, M::DirectBase, "MHX920", M::MicrohardRover},  // the receiver wins
+        {K::Unknown, M::RadioConfiguration, "MHX920", M::RadioConfiguration},
+        // Maxstream and Satel need a known receiver.
+        {K::Unknown, M::DirectBase, "Firm 438.1 MHz 438.1 MHz", M::DirectBase},
+        {K::Unknown, M::DirectRover, "Firm 438.1 MHz 438.1 MHz", M::DirectRover},
+        // The first matching make decides, even when it sets nothing.
+        {K::Base, M::RadioConfiguration, "MHX920 Firm MHz", M::MicrohardBase},
+        {K::Unknown, M::RadioConfiguration, "MHX920 Firm", M::RadioConfiguration},
     };
     for (const auto& c : cases) {
         Fixture f(c.kind, c.mode);
-        f.processor.OnRadioText("\r\nMHX920 v1.2\r\n");
-        EXPECT_EQ(f.model.GetModeCode(), c.expected) << c.kind << " " << c.mode;
-    }
-}
-
-TEST(ConnectRadioText, MaxstreamAndSatelNeedAKnownReceiver)
-{
-    Fixture base(ReceiverKinds::Base, ModeCodes::RadioConfiguration);
-    base.processor.OnRadioText("Firmware 1.0");
-    EXPECT_EQ(base.model.GetModeCode(), ModeCodes::MaxstreamBase);
-
-    Fixture rover(ReceiverKinds::Rover, ModeCodes::RadioConfiguration);
-    rover.processor.OnRadioText("Firm");
-    EXPECT_EQ(rover.model.GetModeCode(), ModeCodes::MaxstreamRover);
-
-    for (int mode : {ModeCodes::DirectBase, ModeCodes::DirectRover}) {
-        Fixture direct(ReceiverKinds::Unknown, mode);
-        direct.processor.OnRadioText("Firm");
-        direct.processor.OnRadioText(" 438.1 MHz 438.1 MHz");
-        EXPECT_EQ(direct.model.GetModeCode(), mode);
+        f.processor.OnRadioText(c.text);
+        EXPECT_EQ(f.model.GetModeCode(), c.expected) << c.kind << " " << c.mode << " " << c.text;
     }
 
-    Fixture satel(ReceiverKinds::Rover, ModeCodes::RadioConfiguration);
-    satel.processor.OnRadioText("MHz");
-    EXPECT_EQ(satel.model.GetModeCode(), ModeCodes::SatelRover);
-}
-
-TEST(ConnectRadioText, FirstMatchingMakeDecidesEvenWithoutAMode)
-{
-    // Microhard matches first; with no receiver and no direct choice it sets nothing, and the
-    // Maxstream marker in the same text is not considered.
-    Fixture f(ReceiverKinds::Unknown, ModeCodes::RadioConfiguration);
-    f.processor.OnRadioText("MHX920 Firm");
-    EXPECT_EQ(f.model.GetModeCode(), ModeCodes::RadioConfiguration);
-    f.model.SetReceiverKind(ReceiverKinds::Base);
-    f.processor.OnRadioText("");
-    EXPECT_EQ(f.model.GetModeCode(), ModeCodes::MicrohardBase);
+    // The identification may arrive in pieces.
+    Fixture pieces(K::Base, M::RadioConfiguration);
+    pieces.processor.OnRadioText("garbage MH");
+    EXPECT_EQ(pieces.model.GetModeCode(), M::RadioConfiguration);
+    pieces.processor.OnRadioText("X92");
+    pieces.processor.OnRadioText("0");
+    EXPECT_EQ(pieces.model.GetModeCode(), M::MicrohardBase);
+    EXPECT_EQ(pieces.processor.Accumulator(), "garbage MHX920");
 }
 
 TEST(ConnectRadioText, SatelFrequencyAndPowerSitBetweenTheirUnits)
 {
+    // The character just before the second unit is not part of the number.
     Fixture f(ReceiverKinds::Base, ModeCodes::RadioConfiguration);
-    f.processor.OnRadioText("Freq MHz 438.12500 MHz\r\nPower mW 500 mW\r\n");
+    f.processor.OnRadioText("Freq MHz869.52MHz\r\nPower mW 500 mW\r\n");
     EXPECT_EQ(f.model.GetModeCode(), ModeCodes::SatelBase);
-    EXPECT_DOUBLE_EQ(f.model.GetRadioFrequency(), 438.125);
+    EXPECT_DOUBLE_EQ(f.model.GetRadioFrequency(), 869.5);
     EXPECT_EQ(f.model.GetRadioPower(), 500);
 
-    // The character just before the second unit is not part of the number.
-    Fixture digits(ReceiverKinds::Base, ModeCodes::RadioConfiguration);
-    digits.processor.OnRadioText("MHz869.52MHz");
-    EXPECT_DOUBLE_EQ(digits.model.GetRadioFrequency(), 869.5);
-}
-
-TEST(ConnectRadioText, SatelWithOneUnitGivesZeroAndKeepsPowerWithoutMilliwatts)
-{
-    Fixture f(ReceiverKinds::Base, ModeCodes::RadioConfiguration);
-    f.model.SetRadioFrequency(400.0);
-    f.processor.OnRadioText("438.125 MHz");
-    EXPECT_DOUBLE_EQ(f.model.GetRadioFrequency(), 0.0);
-    EXPECT_EQ(f.model.GetRadioPower(), 1000);
-
-    f.processor.OnRadioText(" 10 mW");
-    EXPECT_EQ(f.model.GetRadioPower(), 0);  // one "mW" only
-}
-
-TEST(ConnectRadioText, IdentificationMayArriveInPieces)
-{
-    Fixture f(ReceiverKinds::Base, ModeCodes::RadioConfiguration);
-    f.processor.OnRadioText("garbage MH");
-    EXPECT_EQ(f.model.GetModeCode(), ModeCodes::RadioConfiguration);
-    f.processor.OnRadioText("X92");
-    f.processor.OnRadioText("0");
-    EXPECT_EQ(f.model.GetModeCode(), ModeCodes::MicrohardBase);
-    EXPECT_EQ(f.processor.Accumulator(), "garbage MHX920");
+    // One unit alone gives zero; power stays until there are two "mW".
+    Fixture one(ReceiverKinds::Base, ModeCodes::RadioConfiguration);
+    one.model.SetRadioFrequency(400.0);
+    one.processor.OnRadioText("438.125 MHz");
+    EXPECT_DOUBLE_EQ(one.model.GetRadioFrequency(), 0.0);
+    EXPECT_EQ(one.model.GetRadioPower(), 1000);
+    one.processor.OnRadioText(" 10 mW");
+    EXPECT_EQ(one.model.GetRadioPower(), 0);
 }
 
 TEST(ConnectRadioText, TwoBValueRunsToTheNextCarriageReturn)
@@ -136,19 +99,16 @@ TEST(ConnectRadioText, TwoBValueRunsToTheNextCarriageReturn)
 
 TEST(ConnectRadioText, AccumulatorStartsOverWhenFull)
 {
-    Fixture f(ReceiverKinds::Base, ModeCodes::RadioConfiguration);
-    f.processor.OnRadioText(std::string(4999, '.'));
-    f.processor.OnRadioText("MHX920");  // 4999 held: still appended
-    EXPECT_EQ(f.model.GetModeCode(), ModeCodes::MicrohardBase);
-    EXPECT_EQ(f.processor.Accumulator().size(), 5005u);
-
-    Fixture full(ReceiverKinds::Base, ModeCodes::RadioConfiguration);
-    full.processor.OnRadioText(std::string(5000, '.'));
-    full.processor.OnRadioText("MHX920");  // dropped, and the accumulator emptied
-    EXPECT_EQ(full.model.GetModeCode(), ModeCodes::RadioConfiguration);
-    EXPECT_TRUE(full.processor.Accumulator().empty());
-    full.processor.OnRadioText("MHX920");
-    EXPECT_EQ(full.model.GetModeCode(), ModeCodes::MicrohardBase);
+    for (std::size_t held : {4999u, 5000u}) {
+        Fixture f(ReceiverKinds::Base, ModeCodes::RadioConfiguration);
+        f.processor.OnRadioText(std::string(held, '.'));
+        f.processor.OnRadioText("MHX920");  // appended below 5000 held; else dropped, and the rest emptied
+        const bool kept = held < 5000;
+        EXPECT_EQ(f.model.GetModeCode(), kept ? ModeCodes::MicrohardBase : ModeCodes::RadioConfiguration) << held;
+        EXPECT_EQ(f.processor.Accumulator().size(), kept ? 5005u : 0u) << held;
+        f.processor.OnRadioText("MHX920");
+        EXPECT_EQ(f.model.GetModeCode(), ModeCodes::MicrohardBase) << held;
+    }
 }
 
 TEST(ConnectNumbers, LongestNumericPrefixOrZero)

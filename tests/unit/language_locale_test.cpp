@@ -1,50 +1,30 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "ui/language_module.h"
 #include "ui/system_language.h"
 
-TEST(LanguageLocale, TerritoriesMapToTheirOwnIdentifiers)
+TEST(LanguageLocale, LocaleNamesMapToWindowsIdentifiers)
 {
     const std::map<std::string, int> cases = {
-        {"es_ES", 3082}, {"es_MX", 2058}, {"en_US", 1033}, {"en_GB", 2057}, {"en_AU", 3081},
-        {"en_CA", 4105}, {"en_NZ", 5129}, {"en_IE", 6153}, {"en_ZA", 7177}, {"de_DE", 1031},
-        {"de_AT", 3079}, {"de_CH", 2055}, {"fr_CA", 3084}, {"pt_PT", 2070}, {"nn_NO", 2068},
+        // Territories have their own identifiers.
+        {"es_ES", 3082}, {"es_MX", 2058}, {"en_US", 1033}, {"en_GB", 2057}, {"en_AU", 3081}, {"en_CA", 4105},
+        {"en_NZ", 5129}, {"en_IE", 6153}, {"en_ZA", 7177}, {"de_DE", 1031}, {"de_AT", 3079}, {"de_CH", 2055},
+        {"fr_FR", 1036}, {"fr_CA", 3084}, {"pt_PT", 2070}, {"nn_NO", 2068},
+        // Encoding, modifier and case are ignored.
+        {"de_DE.UTF-8@euro", 1031}, {"de_AT@euro", 3079}, {"es_ES.ISO-8859-1", 3082}, {"EN_gb.utf8", 2057},
+        // A language without or with an unlisted territory gives the primary identifier.
+        {"de", 1031}, {"es.UTF-8", 1034}, {"fr", 1036}, {"en", 1033}, {"de_BE", 1031},
+        // Neutral or missing is US English.
+        {"C", 1033}, {"POSIX", 1033}, {"C.UTF-8", 1033}, {"", 1033}, {"C.utf8", 1033},
+        {"xx_YY", LanguageIds::Unspecified},
     };
     for (const auto& [locale, id] : cases)
-        EXPECT_EQ(LanguageIdFromLocale(locale), id) << locale;
-}
-
-TEST(LanguageLocale, EncodingModifierAndCaseAreIgnored)
-{
-    EXPECT_EQ(LanguageIdFromLocale("de_DE.UTF-8@euro"), 1031);
-    EXPECT_EQ(LanguageIdFromLocale("de_AT@euro"), 3079);
-    EXPECT_EQ(LanguageIdFromLocale("es_ES.ISO-8859-1"), 3082);
-    EXPECT_EQ(LanguageIdFromLocale("EN_gb.utf8"), 2057);
-}
-
-TEST(LanguageLocale, LanguageWithoutOrWithUnlistedTerritoryGivesThePrimaryIdentifier)
-{
-    EXPECT_EQ(LanguageIdFromLocale("de"), 1031);
-    EXPECT_EQ(LanguageIdFromLocale("es.UTF-8"), 1034);
-    EXPECT_EQ(LanguageIdFromLocale("fr"), 1036);
-    EXPECT_EQ(LanguageIdFromLocale("en"), 1033);
-    EXPECT_EQ(LanguageIdFromLocale("de_BE"), 1031);
-}
-
-TEST(LanguageLocale, NeutralOrMissingLocaleIsUsEnglish)
-{
-    for (const char* locale : {"C", "POSIX", "C.UTF-8", "", "C.utf8"})
-        EXPECT_EQ(LanguageIdFromLocale(locale), 1033) << locale;
-}
-
-TEST(LanguageLocale, UnknownLanguageMatchesNoKnownLanguage)
-{
-    const int id = LanguageIdFromLocale("xx_YY");
-    EXPECT_EQ(id, LanguageIds::Unspecified);
-    EXPECT_EQ(CLanguageModule().FindLanguageName(id), "");
+        EXPECT_EQ(LanguageIdFromLocale(locale), id) << "'" << locale << "'";
+    EXPECT_EQ(CLanguageModule().FindLanguageName(LanguageIds::Unspecified), "");
 }
 
 TEST(LanguageLocale, FirstNonEmptyOfLcAllLcMessagesLang)
@@ -58,7 +38,6 @@ TEST(LanguageLocale, FirstNonEmptyOfLcAllLcMessagesLang)
     env["LANG"] = "de_DE.UTF-8";
     EXPECT_EQ(SystemDefaultLanguageId(read), 1031);
     env["LC_MESSAGES"] = "es_MX.UTF-8";
-    EXPECT_EQ(SystemDefaultLanguageId(read), 2058);
     env["LC_ALL"] = "";
     EXPECT_EQ(SystemDefaultLanguageId(read), 2058);
     env["LC_ALL"] = "en_GB.UTF-8";
@@ -67,18 +46,12 @@ TEST(LanguageLocale, FirstNonEmptyOfLcAllLcMessagesLang)
 
 TEST(LanguageLocale, EveryKnownLanguageIsReachableFromSomeLocale)
 {
-    const std::map<std::string, std::string> localeFor = {
-        {"czech", "cs_CZ"}, {"danish", "da_DK"}, {"english", "en_US"}, {"dutch", "nl_NL"},
-        {"finnish", "fi_FI"}, {"french", "fr_FR"}, {"german", "de_DE"}, {"greek", "el_GR"},
-        {"hungarian", "hu_HU"}, {"icelandic", "is_IS"}, {"italian", "it_IT"}, {"norwegian", "nb_NO"},
-        {"polish", "pl_PL"}, {"portugues_br", "pt_BR"}, {"russian", "ru_RU"}, {"slovak", "sk_SK"},
-        {"spanish", "es_ES"}, {"swedish", "sv_SE"}, {"turkish", "tr_TR"},
-    };
     const CLanguageModule module;
-    ASSERT_EQ(module.GetLanguageCount(), 19);
-    for (int i = 0; i < module.GetLanguageCount(); ++i) {
-        const std::string& name = module.GetLanguageEntry(i).Name;
-        ASSERT_TRUE(localeFor.count(name)) << name;
-        EXPECT_EQ(module.FindLanguageName(LanguageIdFromLocale(localeFor.at(name))), name);
-    }
+    std::set<std::string> reached;
+    for (const char* locale : {"cs_CZ", "da_DK", "en_US", "nl_NL", "fi_FI", "fr_FR", "de_DE", "el_GR", "hu_HU", "is_IS",
+                               "it_IT", "nb_NO", "pl_PL", "pt_BR", "ru_RU", "sk_SK", "es_ES", "sv_SE", "tr_TR"})
+        reached.insert(module.FindLanguageName(LanguageIdFromLocale(locale)));
+    EXPECT_EQ(reached.count(""), 0u);
+    EXPECT_EQ(reached.size(), static_cast<std::size_t>(module.GetLanguageCount()));
+    EXPECT_EQ(module.GetLanguageCount(), 19);
 }

@@ -5,64 +5,35 @@
 
 #include "app/command_line_info.h"
 
-namespace {
-
-struct Flags {
-    int directConnect;
-    int writeDefaults;
-    bool operator==(const Flags&) const = default;
-};
-
-Flags ParseArgs(std::vector<std::string> args)
+TEST(StartupCommandLine, OptionsSetTheirFlags)
 {
+    struct Case { std::vector<std::string> args; int directConnect; int writeDefaults; } cases[] = {
+        {{}, 0, 0},
+        {{"/dir"}, 1, 1},  // dir alone sets both
+        {{"-dir"}, 1, 1},
+        {{"/def"}, 0, 1},
+        {{"-def"}, 0, 1},
+        {{"-def", "-dir"}, 1, 1},
+        {{"file.mrk", "-x", "/dir", "/p"}, 1, 1},  // unknown arguments around options are ignored
+        // Matching is exact and case-sensitive.
+        {{"/DIR"}, 0, 0}, {{"-Dir"}, 0, 0}, {{"/DEF"}, 0, 0}, {{"-dirx"}, 0, 0}, {{"-di"}, 0, 0}, {{"--dir"}, 0, 0},
+        {{"/ dir"}, 0, 0}, {{"dir"}, 0, 0}, {{"def"}, 0, 0}, {{"/"}, 0, 0}, {{"-"}, 0, 0}, {{""}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), "varnel-link-manager");
+        ResetCommandLineFlags();
+        CMyCommandLineInfo info;
+        ParseCommandLine(info, args);
+        const std::string shown = c.args.empty() ? "(none)" : c.args.front();
+        EXPECT_EQ(g_DirectConnectFlag, c.directConnect) << "first argument '" << shown << "'";
+        EXPECT_EQ(g_WriteDefaultsFlag, c.writeDefaults) << "first argument '" << shown << "'";
+    }
+
+    const char* argv[] = {"varnel-link-manager", "-def"};  // as main passes them
     ResetCommandLineFlags();
-    args.insert(args.begin(), "varnel-link-manager");
     CMyCommandLineInfo info;
-    ParseCommandLine(info, args);
-    return {g_DirectConnectFlag, g_WriteDefaultsFlag};
-}
-
-}  // namespace
-
-TEST(StartupCommandLine, FlagsStartAtZero)
-{
-    EXPECT_EQ(ParseArgs({}), (Flags{0, 0}));
-}
-
-TEST(StartupCommandLine, DirSetsBothFlagsWithEitherPrefix)
-{
-    EXPECT_EQ(ParseArgs({"/dir"}), (Flags{1, 1}));
-    EXPECT_EQ(ParseArgs({"-dir"}), (Flags{1, 1}));
-}
-
-TEST(StartupCommandLine, DefSetsOnlyWriteDefaults)
-{
-    EXPECT_EQ(ParseArgs({"/def"}), (Flags{0, 1}));
-    EXPECT_EQ(ParseArgs({"-def"}), (Flags{0, 1}));
-    EXPECT_EQ(ParseArgs({"-def", "-dir"}), (Flags{1, 1}));
-}
-
-TEST(StartupCommandLine, MatchingIsExactAndCaseSensitive)
-{
-    for (const char* arg : {"/DIR", "-Dir", "/DEF", "-dirx", "-di", "--dir", "/ dir", "dir", "def", "/", "-", ""})
-        EXPECT_EQ(ParseArgs({arg}), (Flags{0, 0})) << "argument '" << arg << "'";
-}
-
-TEST(StartupCommandLine, UnknownArgumentsAroundOptionsAreIgnored)
-{
-    EXPECT_EQ(ParseArgs({"file.mrk", "-x", "/dir", "/p"}), (Flags{1, 1}));
-}
-
-TEST(StartupCommandLine, ParseParamSeesFlagsWithoutPrefixAndTheLastMark)
-{
-    struct Recorder : CMyCommandLineInfo {
-        std::vector<std::string> seen;
-        void ParseParam(const char* param, bool isFlag, bool isLast) override
-        {
-            seen.push_back(std::string(param) + (isFlag ? " flag" : " plain") + (isLast ? " last" : ""));
-        }
-    } recorder;
-    const char* argv[] = {"prog", "/dir", "x.mrk", "-def"};
-    ParseCommandLine(recorder, 4, argv);
-    EXPECT_EQ(recorder.seen, (std::vector<std::string>{"dir flag", "x.mrk plain", "def flag last"}));
+    ParseCommandLine(info, 2, argv);
+    EXPECT_EQ(g_DirectConnectFlag, 0);
+    EXPECT_EQ(g_WriteDefaultsFlag, 1);
 }
