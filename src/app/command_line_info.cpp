@@ -32,11 +32,3 @@ void ParseCommandLine(CMyCommandLineInfo& info, const std::vector<std::string>& 
         info.ParseParam(isFlag ? param + 1 : param, isFlag, i + 1 == arguments.size());
     }
 }
-
-void ParseCommandLine(CMyCommandLineInfo& info, int argc, const char* const* argv)
-{
-    std::vector<std::string> arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.emplace_back(argv[i] ? argv[i] : "");
-    ParseCommandLine(info, arguments);
-}

@@ -23,4 +23,3 @@ public:
 // Feeds each argument after the program name to info.ParseParam: an argument starting with "/" or
 // "-" is a flag and is passed without that character.
 void ParseCommandLine(CMyCommandLineInfo& info, const std::vector<std::string>& arguments);
-void ParseCommandLine(CMyCommandLineInfo& info, int argc, const char* const* argv);

@@ -29,11 +29,4 @@ TEST(StartupCommandLine, OptionsSetTheirFlags)
         EXPECT_EQ(g_DirectConnectFlag, c.directConnect) << "first argument '" << shown << "'";
         EXPECT_EQ(g_WriteDefaultsFlag, c.writeDefaults) << "first argument '" << shown << "'";
     }
-
-    const char* argv[] = {"varnel-link-manager", "-def"};  // as main passes them
-    ResetCommandLineFlags();
-    CMyCommandLineInfo info;
-    ParseCommandLine(info, 2, argv);
-    EXPECT_EQ(g_DirectConnectFlag, 0);
-    EXPECT_EQ(g_WriteDefaultsFlag, 1);
 }
