@@ -24,6 +24,20 @@ std::unique_ptr<CSimRadio> MakeSimRadio(const std::string& family, const SSimRad
     return nullptr;
 }
 
+bool CSimLineBuffer::Feed(char c, std::string& line)
+{
+    if (c == '\r' || c == '\n') {
+        if (m_line.empty())
+            return false;
+        line.clear();
+        line.swap(m_line);
+        return true;
+    }
+    if (m_line.size() < MaxLine)
+        m_line += c;
+    return false;
+}
+
 CSimAtModem::CSimAtModem(const SSimRadioSettings& settings) : m_settings(settings) {}
 
 std::string CSimAtModem::Receive(std::string_view bytes, long long nowMs)
@@ -39,21 +53,14 @@ std::string CSimAtModem::Receive(std::string_view bytes, long long nowMs)
         if (m_plusCount > 0) {
             // Not an escape after all: the pluses were ordinary characters.
             if (m_commandMode)
-                m_line.append(static_cast<size_t>(m_plusCount), '+');
+                m_lines.Append(static_cast<std::size_t>(m_plusCount), '+');
             m_plusCount = 0;
         }
         m_lastByteMs = nowMs;
         if (!m_commandMode)
             continue;   // data mode: the radio sends it over the air
-        if (c == '\r' || c == '\n') {
-            if (!m_line.empty()) {
-                std::string line;
-                line.swap(m_line);
-                out += Command(line, nowMs);
-            }
-        } else if (m_line.size() < 256) {
-            m_line += c;
-        }
+        if (std::string line; m_lines.Feed(c, line))
+            out += Command(line, nowMs);
     }
     return out;
 }
@@ -63,7 +70,7 @@ std::string CSimAtModem::Tick(long long nowMs)
     if (m_plusCount == 3 && nowMs - m_lastByteMs >= LenientGuard()) {
         m_plusCount = 0;
         m_commandMode = true;
-        m_line.clear();
+        m_lines.Clear();
         return EscapeReply();
     }
     return {};

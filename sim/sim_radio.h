@@ -27,6 +27,20 @@ public:
     virtual bool InCommandMode() const = 0;
 };
 
+// Command lines as a radio collects them: ended by CR or LF, empty lines ignored, and cut at the
+// length of a radio's small line buffer.
+class CSimLineBuffer {
+public:
+    // Feeds one byte; true when it ends a line, which is then moved into `line`.
+    bool Feed(char c, std::string& line);
+    void Append(std::size_t count, char c) { m_line.append(count, c); }
+    void Clear() { m_line.clear(); }
+
+private:
+    static constexpr std::size_t MaxLine = 256;
+    std::string m_line;
+};
+
 // "microhard", "maxstream" or "satel"; nullptr for anything else.
 std::unique_ptr<CSimRadio> MakeSimRadio(const std::string& family, const SSimRadioSettings& settings);
 
@@ -55,7 +69,7 @@ private:
     bool m_commandMode = false;
     int m_plusCount = 0;
     long long m_lastByteMs = -1000000000LL;
-    std::string m_line;
+    CSimLineBuffer m_lines;
 };
 
 std::string SimUpper(std::string text);

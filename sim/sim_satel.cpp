@@ -9,15 +9,8 @@ std::string CSimSatel::Receive(std::string_view bytes, long long nowMs)
 {
     std::string out;
     for (char c : bytes) {
-        if (c == '\r' || c == '\n') {
-            if (!m_line.empty()) {
-                std::string line;
-                line.swap(m_line);
-                out += Command(line, nowMs);
-            }
-        } else if (m_line.size() < 256) {
-            m_line += c;
-        }
+        if (std::string line; m_lines.Feed(c, line))
+            out += Command(line, nowMs);
     }
     return out;
 }

@@ -23,5 +23,5 @@ private:
     double m_frequency = 434.125;   // channel 45
     int m_power = 1000;
     bool m_stored = true;           // false after a change until "SL**>"
-    std::string m_line;
+    CSimLineBuffer m_lines;
 };
