@@ -72,11 +72,30 @@ constexpr std::array<const char*, StringIds::Last - StringIds::First + 1> kTexts
     "Writing Coordinates to Base.",                 // 216
 };
 
+// Kept in ascending id order; the blocks are listed in string_table.h.
+constexpr SStringEntry kAddedTexts[] = {
+    {0, nullptr},  // keeps the array non-empty; never looked up
+};
+
 }  // namespace
 
 const char* BuiltInStringText(int id)
 {
-    if (id < StringIds::First || id > StringIds::Last)
-        return "";
-    return kTexts[static_cast<std::size_t>(id - StringIds::First)];
+    if (id >= StringIds::First && id <= StringIds::Last)
+        return kTexts[static_cast<std::size_t>(id - StringIds::First)];
+    for (const auto& entry : kAddedTexts)
+        if (entry.Id == id && entry.Text)
+            return entry.Text;
+    return "";
+}
+
+std::vector<int> BuiltInStringIds()
+{
+    std::vector<int> ids;
+    for (int id = StringIds::First; id <= StringIds::Last; ++id)
+        ids.push_back(id);
+    for (const auto& entry : kAddedTexts)
+        if (entry.Text)
+            ids.push_back(entry.Id);
+    return ids;
 }

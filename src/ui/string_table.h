@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 // The program's own (English) string table. Language files translate these same ids;
 // any id a language file lacks falls back to the text here.
 namespace StringIds {
@@ -73,5 +75,19 @@ constexpr int ProductTitle = 215;
 constexpr int WritingCoordinates = 216;
 }  // namespace StringIds
 
+// Texts this program added after the classic table (ids 152-216). Each feature has its own block of
+// ids so that translations of one never shift another:
+//   300-309 base configuration dialog, 310-319 advanced settings, 320-329 map,
+//   330-349 radio dialogs, 350-359 connection and port messages.
+namespace StringIds {
+}  // namespace StringIds
+
+struct SStringEntry {
+    int Id;
+    const char* Text;
+};
+
 // The built-in English text for a string id, or an empty text ("") for an id the table lacks.
 const char* BuiltInStringText(int id);
+// Every id the program's own table holds, classic and added, in ascending order.
+std::vector<int> BuiltInStringIds();
