@@ -1,13 +1,20 @@
 #include "app/corrin_app.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
+
+#include <cstdio>
 
 #include <string>
 #include <vector>
 
 #include "app/corrin_dlg.h"
 #include "connection/model.h"
+#include "ui/installed_data.h"
 #include "ui/language_module.h"
 
 namespace {
@@ -18,6 +25,27 @@ void ShowOkMessage(const QString& text, const QString& caption)
     box.exec();
 }
 
+// Prints the shown main dialog's caption and control texts, one "name=text" a line, so that an
+// installed copy can be checked without a display (see CorrinApp::PrintCaptionsVariable).
+void PrintCaptions(const QDialog& dlg, const std::string& language)
+{
+    QStringList lines{QStringLiteral("language=") + QString::fromStdString(language),
+                      QStringLiteral("windowTitle=") + dlg.windowTitle()};
+    for (QWidget* w : dlg.findChildren<QWidget*>()) {
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(w))
+            text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(w))
+            text = group->title();
+        if (!text.isEmpty() && w->isVisibleTo(&dlg))
+            lines << w->objectName() + QLatin1Char('=') + text;
+    }
+    std::fputs(lines.join(QLatin1Char('\n')).append(QLatin1Char('\n')).toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 CorrinApp::CorrinApp()
@@ -25,6 +53,9 @@ CorrinApp::CorrinApp()
     , m_MessageBox(ShowOkMessage)
 {
     m_LanguageModule->Configure(LanguageFolder, DefaultLanguage);
+    // Started from the menu the working directory is anywhere: the installed files serve then.
+    m_LanguageModule->SetInstalledFolder(
+        InstalledLanguageFolder(QCoreApplication::applicationDirPath().toStdString()));
     m_Model = std::make_unique<CModel>();
 }
 
@@ -57,6 +88,11 @@ bool CorrinApp::InitInstance(const QStringList& arguments)
         CorrinDlg dlg;
         m_Model->SetLanguageModule(m_LanguageModule.get());
         dlg.SetModel(m_Model.get());
+        if (qEnvironmentVariableIsSet(PrintCaptionsVariable))
+            QTimer::singleShot(0, &dlg, [this, &dlg] {
+                PrintCaptions(dlg, m_LanguageModule->GetCurrentLanguage());
+                dlg.done(0);
+            });
         dlg.exec();  // whatever it returns, the run is over
     }
     return false;

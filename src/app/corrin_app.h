@@ -21,6 +21,9 @@ public:
 
     static constexpr const char* LanguageFolder = "DEBUG/languages";
     static constexpr const char* DefaultLanguage = "spanish";
+    // Diagnostic for checking an installation without a display: when this variable is set, the
+    // main dialog prints its texts to the standard output once shown and closes, ending the run.
+    static constexpr const char* PrintCaptionsVariable = "VARNEL_PRINT_CAPTIONS";
 
     CorrinApp();
     ~CorrinApp();

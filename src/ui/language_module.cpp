@@ -80,12 +80,22 @@ std::string CLanguageModule::LanguageFilePath(const std::string& name) const
     return CurrentDirectory() + "/" + m_LanguageFolder + "/" + name + FileExtension;
 }
 
+std::string CLanguageModule::FindLanguageFile(const std::string& name) const
+{
+    std::string path = LanguageFilePath(name);
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) || m_InstalledFolder.empty())
+        return path;
+    std::string installed = m_InstalledFolder + "/" + name + FileExtension;
+    return std::filesystem::exists(installed, ec) ? installed : path;
+}
+
 bool CLanguageModule::SelectLanguage(int languageId)
 {
     const std::string name = FindLanguageName(languageId);
     if (name.empty())
         return false;
-    LoadLanguageFile(LanguageFilePath(name), name);
+    LoadLanguageFile(FindLanguageFile(name), name);
     return true;
 }
 

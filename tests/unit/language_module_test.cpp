@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ui/language_library.h"
+#include "ui/installed_data.h"
 #include "ui/language_module.h"
 
 namespace fs = std::filesystem;
@@ -149,5 +150,32 @@ TEST_F(LanguageModuleTest, FilesAreFoundBelowTheCurrentWorkingDirectory)
         fs::current_path(m_Path / dir);
         module.SelectLanguage(1034);
         EXPECT_EQ(module.LoadText(152), std::string("Latitud ") + (dir[0] == 'o' ? "uno" : "dos"));
+    }
+}
+
+// An installed program started from the menu finds its files from its executable's folder; a file
+// below the working directory still comes first.
+TEST_F(LanguageModuleTest, InstalledFolderServesWhenTheWorkingDirectoryHasNoFile)
+{
+    EXPECT_EQ(InstalledLanguageFolder("/opt/vlm/bin"), "/opt/vlm/share/varnel-link-manager/languages");
+    EXPECT_EQ(InstalledLanguageFolder(""), "");
+    Write("inst/share/varnel-link-manager/languages/spanish.lng", "152=Latitud instalada\n");
+    Write("inst/share/varnel-link-manager/languages/german.lng", "152=Breite installiert\n");
+    Write("DEBUG/languages/german.lng", "152=Breite lokal\n");
+    module.SetInstalledFolder(InstalledLanguageFolder((m_Path / "inst/bin").string()));
+    const struct {
+        int id;
+        const char* current;
+        const char* latitude;
+    } cases[] = {
+        {3082, "spanish", "Latitud instalada"},
+        {1031, "german", "Breite lokal"},
+        {1036, "spanish", "Latitude"},  // in neither folder: the default name and the built-in text
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        ASSERT_TRUE(module.SelectLanguage(c.id));
+        EXPECT_EQ(module.GetCurrentLanguage(), c.current);
+        EXPECT_EQ(module.LoadText(152), c.latitude);
     }
 }
