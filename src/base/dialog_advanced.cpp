@@ -84,6 +84,13 @@ void CDialogAdvanced::showEvent(QShowEvent* event)
         m_Timer.start(AdvancedTiming::TickPeriodMs);
 }
 
+// A closed dialog neither reads the base configuration dialog's port nor asks the base anything.
+void CDialogAdvanced::hideEvent(QHideEvent* event)
+{
+    m_Timer.stop();
+    QDialog::hideEvent(event);
+}
+
 void CDialogAdvanced::OnTimer()
 {
     m_Logic.Tick();
