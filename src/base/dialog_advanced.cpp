@@ -80,8 +80,10 @@ CDialogAdvanced::~CDialogAdvanced()
 void CDialogAdvanced::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!m_Timer.isActive())
+    if (!m_Timer.isActive()) {
+        m_Logic.ShowSettings();  // the record may have changed since construction
         m_Timer.start(AdvancedTiming::TickPeriodMs);
+    }
 }
 
 // A closed dialog neither reads the base configuration dialog's port nor asks the base anything.
