@@ -1,20 +1,18 @@
 #include "base/base_commands.h"
 
-#include <cstdio>
+#include <charconv>
+#include <cmath>
 
 namespace BaseCommands {
 namespace {
 
-// "%f" with a point whatever the locale: the receiver reads only a point.
+// "%f" with a point whatever the locale (the receiver reads only a point), and never cut short:
+// the largest double has 309 integer digits.
 std::string Fixed6(double v)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%f", v);
-    std::string s(buf);
-    for (char& c : s)
-        if (c == ',')
-            c = '.';
-    return s;
+    char buf[400];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
+    return ec == std::errc() ? std::string(buf, end) : std::string();
 }
 
 std::string WithValue(std::string_view head, const std::string& value)
@@ -37,8 +35,20 @@ std::string ExtBatDr(int v) { return WithValue("$KBASE,EXTBATDR", std::to_string
 std::vector<std::string> WriteSettings(double intBatVCritical, double extBatVCritical, double intBatVWarn,
                                        double extBatVWarn, int intBatDr, int extBatDr)
 {
-    return {IntBatVCritical(intBatVCritical), ExtBatVCritical(extBatVCritical), IntBatVWarn(intBatVWarn),
-            ExtBatVWarn(extBatVWarn), IntBatDr(intBatDr), ExtBatDr(extBatDr), std::string(Save)};
+    std::vector<std::string> sentences;
+    // A value that is not a number is left out: the base keeps its own rather than reading garbage.
+    const auto level = [&](std::string (*sentence)(double), double volts) {
+        if (std::isfinite(volts))
+            sentences.push_back(sentence(volts));
+    };
+    level(IntBatVCritical, intBatVCritical);
+    level(ExtBatVCritical, extBatVCritical);
+    level(IntBatVWarn, intBatVWarn);
+    level(ExtBatVWarn, extBatVWarn);
+    sentences.push_back(IntBatDr(intBatDr));
+    sentences.push_back(ExtBatDr(extBatDr));
+    sentences.emplace_back(Save);
+    return sentences;
 }
 
 std::string AddMark(const std::string& lat, const std::string& lon, const std::string& alt)

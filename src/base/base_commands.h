@@ -30,7 +30,8 @@ std::string IntBatVWarn(double volts);       // "$KBASE,INTBATVWARN,%f"
 std::string ExtBatVWarn(double volts);       // "$KBASE,EXTBATVWARN,%f"
 std::string IntBatDr(int minutesPerVolt);    // "$KBASE,INTBATDR,%i"
 std::string ExtBatDr(int minutesPerVolt);    // "$KBASE,EXTBATDR,%i"
-// "Write Settings": the six values in the order the base expects them, then "$KBASE,SAVE".
+// "Write Settings": the six values in the order the base expects them, then "$KBASE,SAVE". A level
+// that is not finite (NaN, infinity) is left out.
 std::vector<std::string> WriteSettings(double intBatVCritical, double extBatVCritical, double intBatVWarn,
                                        double extBatVWarn, int intBatDr, int extBatDr);
 

@@ -1,6 +1,8 @@
 #include "base/command_processor.h"
 
+#include <cmath>
 #include <cstddef>
+#include <optional>
 
 #include "base/base_commands.h"
 #include "base/base_settings.h"
@@ -41,15 +43,30 @@ static_assert(BranchIs(EBranch::Marks, R::Marks) && BranchIs(EBranch::ReferenceP
               BranchIs(EBranch::ExtBatDr, R::ExtBatDr) && BranchIs(EBranch::BatteryTime, R::BatteryTime) &&
               BranchIs(EBranch::PowerSource, R::PowerSource));
 
+// A decimal from a reply, unless it reads as NaN or infinity ("nan", "inf", or too many digits):
+// such a value would travel on into the labels, mark files and the settings sent back.
+std::optional<double> FiniteDecimal(std::string_view value)
+{
+    const double v = TextToDouble(value);
+    if (!std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
 void ApplySetting(CBaseSettings& settings, EBranch branch, std::string_view value)
 {
+    using Setter = void (CBaseSettings::*)(double);
+    const auto decimal = [&](Setter set) {
+        if (const auto v = FiniteDecimal(value))
+            (settings.*set)(*v);
+    };
     switch (branch) {
-    case EBranch::IntBatVCritical: settings.SetIntBatVCritical(TextToDouble(value)); break;
+    case EBranch::IntBatVCritical: decimal(&CBaseSettings::SetIntBatVCritical); break;
     case EBranch::Sats: settings.SetSats(TextToInt(value)); break;
-    case EBranch::StDev: settings.SetStDev(TextToDouble(value)); break;
+    case EBranch::StDev: decimal(&CBaseSettings::SetStDev); break;
     case EBranch::PeakSnr: settings.SetPeakSnr(TextToInt(value)); break;
-    case EBranch::IntBatVWarn: settings.SetIntBatVWarn(TextToDouble(value)); break;
-    case EBranch::ExtBatVWarn: settings.SetExtBatVWarn(TextToDouble(value)); break;
+    case EBranch::IntBatVWarn: decimal(&CBaseSettings::SetIntBatVWarn); break;
+    case EBranch::ExtBatVWarn: decimal(&CBaseSettings::SetExtBatVWarn); break;
     case EBranch::IntBatDr: settings.SetIntBatDr(TextToInt(value)); break;
     case EBranch::ExtBatDr: settings.SetExtBatDr(TextToInt(value)); break;
     // Only the first character counts: "10" is internal battery too.
@@ -119,8 +136,11 @@ void CCommandProcessor::ParseReply(std::string sentence)
         break;
     }
     case EBranch::Voltage:
-        m_Status->SetVoltageText(std::string(value));
-        m_Status->SetVoltage(TextToDouble(value));
+        // The text and the number stay a pair: a non-finite reading changes neither.
+        if (const auto v = FiniteDecimal(value)) {
+            m_Status->SetVoltageText(std::string(value));
+            m_Status->SetVoltage(*v);
+        }
         break;
     case EBranch::Version:
         if (m_Model)

@@ -14,7 +14,8 @@ public:
     virtual ~CCommandProcessor() = default;
 
     // Recognises the first reply prefix (in a fixed order) that occurs anywhere in the sentence and
-    // stores the value that follows it. Unrecognised sentences are ignored; nothing is reported.
+    // stores the value that follows it. Unrecognised sentences, and decimals that read as NaN or
+    // infinity, are ignored; nothing is reported.
     void ParseReply(std::string sentence);
 
     CBaseStatus* GetStatus() const { return m_Status; }

@@ -129,3 +129,20 @@ TEST_F(BaseReplyTest, FirstPrefixInOrderWinsWhereverItIs)
     Parse("$GP,x$KBASE,STDEV,1.5$KBASE,STDEV,2.5");
     EXPECT_DOUBLE_EQ(settings.GetStDev(), 1.5);
 }
+
+TEST_F(BaseReplyTest, NonFiniteDecimalsAreIgnored)
+{
+    Parse("$KBASE,VOLTAGE,12.6", "$KBASE,STDEV,0.5");
+    const SBatterySettings before = settings.GetBattery();
+    settings.SetModified(false);
+    for (const char* value : {"nan", "NaN(1)", "inf", "-Infinity", "1e999"})
+        for (const char* key : {"VOLTAGE", "INTBATVCRITICAL", "STDEV", "INTBATVWARN", "EXTBATVWARN"})
+            Parse(std::string("$KBASE,") + key + "," + value);
+    EXPECT_EQ(settings.GetBattery(), before);
+    EXPECT_FALSE(settings.GetModified());
+    EXPECT_DOUBLE_EQ(settings.GetStDev(), 0.5);
+    EXPECT_EQ(status.GetVoltageText(), "12.6");
+    EXPECT_DOUBLE_EQ(status.GetVoltage(), 12.6);
+    Parse("$KBASE,INTBATVWARN,13.25");  // a finite value after them still counts
+    EXPECT_DOUBLE_EQ(settings.GetIntBatVWarn(), 13.25);
+}

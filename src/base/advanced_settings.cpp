@@ -1,0 +1,175 @@
+#include "base/advanced_settings.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "base/base_commands.h"
+#include "base/base_settings.h"
+#include "base/base_status.h"
+#include "connection/model.h"
+#include "serial/sentence_splitter.h"
+#include "ui/language_module.h"
+#include "ui/string_table.h"
+
+namespace BC = BaseCommands;
+
+namespace {
+
+// "%2.2f" with a point whatever the locale, like every number this program shows or sends.
+std::string TwoDecimals(double v)
+{
+    char buf[400];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
+    return ec == std::errc() ? std::string(buf, end) : std::string();
+}
+
+}  // namespace
+
+int& AdvancedTickCounter()
+{
+    static int counter = 0;
+    return counter;
+}
+
+SSliderScale SliderScale(EBatterySlider slider)
+{
+    switch (slider) {
+    case EBatterySlider::WarnLevel:
+    case EBatterySlider::CriticalLevel: return {1000, 2400, 100};   // 10.00 V to 24.00 V
+    case EBatterySlider::DischargeRate: break;
+    }
+    return {500, 2000, 1};   // minutes per volt
+}
+
+int SliderPosition(const SSliderScale& scale, double value)
+{
+    // Clamped before the conversion, so no value (huge, infinite) can overflow the int.
+    const double scaled = value * scale.PerUnit;
+    if (std::isnan(scaled) || scaled <= scale.Minimum)
+        return scale.Minimum;
+    if (scaled >= scale.Maximum)
+        return scale.Maximum;
+    return static_cast<int>(std::lround(scaled));
+}
+
+double SliderValue(const SSliderScale& scale, int position)
+{
+    return static_cast<double>(position) / scale.PerUnit;
+}
+
+CAdvancedSettings::CAdvancedSettings(CModel* model, CBaseSettings* settings, CSentenceSplitter* splitter,
+                                     CBaseStatus* status, CAdvancedHost* host)
+    : m_Model(model), m_Settings(settings), m_Splitter(splitter), m_Status(status), m_Host(host)
+{
+}
+
+std::string CAdvancedSettings::Text(int id) const
+{
+    if (m_Model && m_Model->GetLanguageModule())
+        return m_Model->GetLanguageModule()->LoadText(id);
+    return BuiltInStringText(id);
+}
+
+std::string CAdvancedSettings::SliderLabel(EBatterySlider slider, double value) const
+{
+    switch (slider) {
+    case EBatterySlider::WarnLevel:
+        return Text(StringIds::WarningLevel) + ": " + TwoDecimals(value) + Text(StringIds::Volts);
+    case EBatterySlider::CriticalLevel:
+        return Text(StringIds::CriticalLevel) + ": " + TwoDecimals(value) + Text(StringIds::Volts);
+    case EBatterySlider::DischargeRate: break;
+    }
+    // Two blanks after the colon, as the base configuration dialog shows it too.
+    return Text(StringIds::Discharge) + ":  " + std::to_string(static_cast<int>(value)) + Text(StringIds::Minutes) +
+           "/" + Text(StringIds::Volts);
+}
+
+SSliderView CAdvancedSettings::SliderView(EBatterySlider slider) const
+{
+    double value = 0.0;
+    if (m_Settings) {
+        switch (slider) {
+        case EBatterySlider::WarnLevel: value = m_Settings->GetIntBatVWarn(); break;
+        case EBatterySlider::CriticalLevel: value = m_Settings->GetIntBatVCritical(); break;
+        case EBatterySlider::DischargeRate: value = m_Settings->GetIntBatDr(); break;
+        }
+    }
+    // Out of range the slider stands at its nearest end while the label tells the stored value.
+    return {SliderPosition(SliderScale(slider), value), SliderLabel(slider, value)};
+}
+
+std::string CAdvancedSettings::MoveSlider(EBatterySlider slider, int position)
+{
+    const double value = SliderValue(SliderScale(slider), position);
+    if (m_Settings) {
+        switch (slider) {
+        case EBatterySlider::WarnLevel: m_Settings->SetIntBatVWarn(value); break;
+        case EBatterySlider::CriticalLevel: m_Settings->SetIntBatVCritical(value); break;
+        case EBatterySlider::DischargeRate: m_Settings->SetIntBatDr(position); break;
+        }
+    }
+    return SliderLabel(slider, value);
+}
+
+SBatteryStatusTexts CAdvancedSettings::StatusTexts() const
+{
+    SBatteryStatusTexts t;
+    const std::string voltage = m_Status ? m_Status->GetVoltageText() : std::string();
+    const int minutes = m_Status ? m_Status->GetBatteryMinutes() : 0;
+    const int state = m_Status ? m_Status->GetBatteryState() : 0;
+    const bool internal = m_Settings && m_Settings->GetOnInternalBattery();
+    t.Voltage = Text(StringIds::BatteryVoltage) + ": " + voltage + "V";
+    t.Remaining = Text(StringIds::BatteryRemaining) + ": " + std::to_string(minutes) + " " + Text(StringIds::Minutes);
+    const int stateId = state == CBaseStatus::BatteryLow        ? StringIds::LowBattery
+                        : state == CBaseStatus::BatteryCritical ? StringIds::Critical
+                                                                : StringIds::Operational;
+    t.State = Text(StringIds::BatteryState) + ": " + Text(stateId);
+    t.PowerSource = Text(StringIds::PowerSource) + ": " +
+                    Text(internal ? StringIds::InternalBattery : StringIds::ExternalPower);
+    return t;
+}
+
+void CAdvancedSettings::ShowSettings()
+{
+    if (!m_Host)
+        return;
+    for (EBatterySlider slider : AllBatterySliders)
+        m_Host->ShowSlider(slider, SliderView(slider));
+}
+
+void CAdvancedSettings::Tick()
+{
+    if (!m_Host)
+        return;
+    const int n = m_Host->Read(m_ReceiveBuffer, AdvancedTiming::ReadSize);
+    if (n > 0 && m_Splitter)
+        m_Splitter->FeedChunk(m_ReceiveBuffer, n);
+
+    int& counter = AdvancedTickCounter();
+    if (counter > AdvancedTiming::RefreshAfterTicks) {
+        // The answers arrive after this refresh has drawn: they show at the next one.
+        m_Host->WriteLine(BC::PowerSource);
+        m_Host->WriteLine(BC::Voltage);
+        counter = 0;
+        m_Host->ShowStatus(StatusTexts());
+        ShowSettings();
+    }
+    ++counter;
+}
+
+void CAdvancedSettings::ReadSettings()
+{
+    if (m_Host)
+        m_Host->WriteLine(BC::Config);
+}
+
+void CAdvancedSettings::WriteSettings()
+{
+    if (!m_Host || !m_Settings)
+        return;
+    const CBaseSettings& s = *m_Settings;
+    for (const std::string& sentence :
+         BC::WriteSettings(s.GetIntBatVCritical(), s.GetExtBatVCritical(), s.GetIntBatVWarn(), s.GetExtBatVWarn(),
+                           s.GetIntBatDr(), s.GetExtBatDr()))
+        m_Host->WriteLine(sentence);
+}

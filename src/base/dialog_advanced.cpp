@@ -1,0 +1,160 @@
+#include "base/dialog_advanced.h"
+
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <string>
+
+#include "serial/serial_port.h"
+#include "ui/app_icon.h"
+#include "ui/display_text.h"
+#include "ui/string_table.h"
+#include "ui_dialog_advanced.h"
+
+namespace {
+
+// A text shown to the operator that changes: a screen reader hears the new text, not a fixed word.
+void ShowText(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->setAccessibleName(text);
+}
+
+}  // namespace
+
+CDialogAdvanced::CDialogAdvanced(QWidget* parent, CSerialPort* port, CModel* model, CBaseSettings* settings,
+                                 CSentenceSplitter* splitter, CBaseStatus* status)
+    : QDialog(parent),
+      m_Ui(new Ui::CDialogAdvanced),
+      m_Port(port),
+      m_Model(model),
+      m_Logic(model, settings, splitter, status, this)
+{
+    m_Ui->setupUi(this);
+    setWindowIcon(VarnelIcon());
+
+    setWindowTitle(UiText(m_Model, StringIds::AdvancedSettings));
+    const struct {
+        QAbstractButton* Button;
+        int Id;
+    } captions[] = {
+        {m_Ui->buttonReadSettings, StringIds::ReadSettings},
+        {m_Ui->buttonWriteSettings, StringIds::WriteSettings},
+        {m_Ui->buttonBox->button(QDialogButtonBox::Ok), StringIds::Ok},
+        {m_Ui->buttonBox->button(QDialogButtonBox::Cancel), StringIds::Cancel},
+    };
+    for (const auto& c : captions) {
+        c.Button->setText(UiText(m_Model, c.Id));
+        c.Button->setAccessibleName(c.Button->text());
+    }
+    for (QLabel* label : {m_Ui->labelBatteryVoltage, m_Ui->labelBatteryRemaining, m_Ui->labelBatteryState,
+                          m_Ui->labelPowerSource})
+        label->setAccessibleName(label->text());
+
+    for (EBatterySlider slider : AllBatterySliders) {
+        const SSliderScale scale = SliderScale(slider);
+        QSlider* s = Slider(slider);
+        s->setRange(scale.Minimum, scale.Maximum);
+        connect(s, &QSlider::valueChanged, this, [this, slider](int position) { OnSliderMoved(slider, position); });
+    }
+    m_Ui->sliderDischargeRate->setTickInterval(DischargeTickInterval);
+    // The sliders show the record as it stands from the start, not only after the first refresh.
+    m_Logic.ShowSettings();
+
+    connect(m_Ui->buttonReadSettings, &QPushButton::clicked, this, [this] { m_Logic.ReadSettings(); });
+    connect(m_Ui->buttonWriteSettings, &QPushButton::clicked, this, [this] { m_Logic.WriteSettings(); });
+    // OK and Cancel only close: the record keeps what the sliders set, nothing is sent.
+    connect(m_Ui->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_Ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    m_Timer.setSingleShot(false);
+    connect(&m_Timer, &QTimer::timeout, this, &CDialogAdvanced::OnTimer);
+}
+
+CDialogAdvanced::~CDialogAdvanced()
+{
+    m_Timer.stop();
+    delete m_Ui;
+}
+
+void CDialogAdvanced::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_Timer.isActive()) {
+        m_Logic.ShowSettings();  // the record may have changed since construction
+        m_Timer.start(AdvancedTiming::TickPeriodMs);
+    }
+}
+
+// A closed dialog neither reads the base configuration dialog's port nor asks the base anything.
+void CDialogAdvanced::hideEvent(QHideEvent* event)
+{
+    m_Timer.stop();
+    QDialog::hideEvent(event);
+}
+
+void CDialogAdvanced::OnTimer()
+{
+    m_Logic.Tick();
+}
+
+QSlider* CDialogAdvanced::Slider(EBatterySlider slider) const
+{
+    switch (slider) {
+    case EBatterySlider::WarnLevel: return m_Ui->sliderWarnLevel;
+    case EBatterySlider::CriticalLevel: return m_Ui->sliderCriticalLevel;
+    case EBatterySlider::DischargeRate: break;
+    }
+    return m_Ui->sliderDischargeRate;
+}
+
+QLabel* CDialogAdvanced::Label(EBatterySlider slider) const
+{
+    switch (slider) {
+    case EBatterySlider::WarnLevel: return m_Ui->labelWarnLevel;
+    case EBatterySlider::CriticalLevel: return m_Ui->labelCriticalLevel;
+    case EBatterySlider::DischargeRate: break;
+    }
+    return m_Ui->labelDischargeRate;
+}
+
+void CDialogAdvanced::SetSliderLabel(EBatterySlider slider, const std::string& text)
+{
+    const QString t = QString::fromStdString(text);
+    ShowText(Label(slider), t);
+    Slider(slider)->setAccessibleName(t);
+}
+
+void CDialogAdvanced::OnSliderMoved(EBatterySlider slider, int position)
+{
+    SetSliderLabel(slider, m_Logic.MoveSlider(slider, position));
+}
+
+int CDialogAdvanced::Read(char* buffer, int maximum)
+{
+    return m_Port ? m_Port->Read(buffer, maximum) : 0;
+}
+
+void CDialogAdvanced::WriteLine(std::string_view sentence)
+{
+    if (m_Port)
+        m_Port->WriteLine(std::string(sentence));
+}
+
+void CDialogAdvanced::ShowStatus(const SBatteryStatusTexts& texts)
+{
+    ShowText(m_Ui->labelBatteryVoltage, QString::fromStdString(texts.Voltage));
+    ShowText(m_Ui->labelBatteryRemaining, QString::fromStdString(texts.Remaining));
+    ShowText(m_Ui->labelBatteryState, QString::fromStdString(texts.State));
+    ShowText(m_Ui->labelPowerSource, QString::fromStdString(texts.PowerSource));
+}
+
+void CDialogAdvanced::ShowSlider(EBatterySlider slider, const SSliderView& view)
+{
+    {
+        // Positioning is not the operator's move: the record keeps its exact value.
+        const QSignalBlocker block(Slider(slider));
+        Slider(slider)->setValue(view.Position);
+    }
+    SetSliderLabel(slider, view.Label);
+}
