@@ -9,6 +9,7 @@
 #include "connection/model.h"
 #include "marks/coordinate_panel.h"
 #include "marks/dialog_writing_coordinates.h"
+#include "marks/voltage_log.h"
 #include "serial/serial_port.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_about.h"
@@ -19,6 +20,10 @@
 #include "ui_dialog_base_marks.h"
 
 namespace {
+
+// On Linux "*.*" would hide files without a dot, so "All Files" matches every name.
+const QString MarkFileFilter = QStringLiteral("Mark Files(*.mrk);;All Files (*)");
+const QString VoltageLogFilter = QStringLiteral("Voltage Log Files(*.csv);;All Files (*)");
 
 enum EColumn { ColNumber, ColLatitude, ColLongitude, ColAltitude, ColInUse };
 
@@ -57,7 +62,12 @@ CDialogBaseMarks::CDialogBaseMarks(QWidget* parent, CSerialPort* port, CModel* m
     connect(m_Ui->buttonMapAll, &QPushButton::clicked, this, &CDialogBaseMarks::OnMapAll);
     connect(m_Ui->buttonMapSelected, &QPushButton::clicked, this, &CDialogBaseMarks::OnMapSelected);
 
+    connect(m_Ui->actionNew, &QAction::triggered, this, &CDialogBaseMarks::OnNew);
+    connect(m_Ui->actionOpenAppend, &QAction::triggered, this, [this] { OnOpen(CMarkFile::ELoadMode::Append); });
+    connect(m_Ui->actionOpenReplace, &QAction::triggered, this, [this] { OnOpen(CMarkFile::ELoadMode::Replace); });
+    connect(m_Ui->actionSaveAs, &QAction::triggered, this, &CDialogBaseMarks::OnSaveAs);
     connect(m_Ui->actionClose, &QAction::triggered, this, &QDialog::reject);
+    connect(m_Ui->actionVoltageLogging, &QAction::toggled, this, &CDialogBaseMarks::OnVoltageLogging);
     connect(m_Ui->actionAdvancedSettings, &QAction::triggered, this, &CDialogBaseMarks::OpenAdvancedSettings);
     connect(m_Ui->actionAbout, &QAction::triggered, this, &CDialogBaseMarks::ShowAbout);
 
@@ -138,6 +148,10 @@ void CDialogBaseMarks::done(int result)
     // Stops the opening requests and polling at once; the main dialog then closes the connection.
     m_Closed = true;
     m_Timer.stop();
+    if (m_LoggingActive) {
+        m_Session.VoltageLog().Stop();
+        SetLoggingChecked(false);
+    }
     QDialog::done(result);
 }
 
@@ -167,8 +181,7 @@ void CDialogBaseMarks::OnTimer()
     if (r.Confirmation)
         ShowConfirmation(Q(m_Texts.Confirmation(r.Confirmation->Returned, r.Confirmation->Total)));
     if (!r.LogError.empty()) {
-        const QSignalBlocker block(m_Ui->actionVoltageLogging);
-        m_Ui->actionVoltageLogging->setChecked(false);
+        SetLoggingChecked(false);
         PostError(QString::fromStdString(m_Texts.Text(StringIds::VoltageLogStopped)).replace("%1", Q(r.LogError)));
     }
 }
@@ -339,4 +352,65 @@ void CDialogBaseMarks::ResumePolling()
 void CDialogBaseMarks::PostError(const QString& text)
 {
     QTimer::singleShot(0, this, [this, text] { CPrompter::Current().Error(this, text); });
+}
+
+void CDialogBaseMarks::OnNew()
+{
+    m_Session.New();
+}
+
+void CDialogBaseMarks::OnOpen(CMarkFile::ELoadMode mode)
+{
+    // Replace empties the list only once the chosen file was read in full, so a cancelled or
+    // failed Replace keeps the marks.
+    const QString path = CPrompter::Current().OpenFileName(this, QString::fromStdString(m_LastPath), MarkFileFilter,
+                                                           QStringLiteral("mrk"));
+    if (path.isEmpty())
+        return;
+    m_LastPath = path.toStdString();
+    std::string error;
+    if (!CMarkFile::Load(m_LastPath, mode, m_Session.Marks(), m_Session.Settings(), error))
+        CPrompter::Current().Error(this, Q(error));
+}
+
+void CDialogBaseMarks::OnSaveAs()
+{
+    const QString path = CPrompter::Current().SaveFileName(this, QString::fromStdString(m_LastPath), MarkFileFilter,
+                                                           QStringLiteral("mrk"));
+    if (path.isEmpty())
+        return;
+    m_LastPath = path.toStdString();
+    std::string error;
+    if (!CMarkFile::Save(m_LastPath, m_Session.Marks(), m_Session.Settings(), error))
+        CPrompter::Current().Error(this, Q(error));
+}
+
+void CDialogBaseMarks::SetLoggingChecked(bool on)
+{
+    m_LoggingActive = on;
+    const QSignalBlocker block(m_Ui->actionVoltageLogging);
+    m_Ui->actionVoltageLogging->setChecked(on);
+}
+
+void CDialogBaseMarks::OnVoltageLogging(bool on)
+{
+    CVoltageLog& log = m_Session.VoltageLog();
+    if (!on) {
+        log.Stop();
+        SetLoggingChecked(false);
+        return;
+    }
+    // Checked only once the file is open.
+    SetLoggingChecked(false);
+    const QString path = CPrompter::Current().SaveFileName(this, QString::fromStdString(m_LastPath), VoltageLogFilter,
+                                                           QStringLiteral("csv"));
+    if (path.isEmpty())
+        return;
+    m_LastPath = path.toStdString();
+    if (!log.Start(m_LastPath)) {
+        CPrompter::Current().Error(
+            this, Text(StringIds::VoltageLogNotStarted).replace(QStringLiteral("%1"), Q(log.LastError())));
+        return;
+    }
+    SetLoggingChecked(true);
 }

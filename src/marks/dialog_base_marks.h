@@ -8,6 +8,7 @@
 
 #include "marks/base_session.h"
 #include "marks/base_texts.h"
+#include "marks/mark_file.h"
 
 namespace Ui {
 class CDialogBaseMarks;
@@ -60,6 +61,13 @@ private:
     void OpenMap(const CMarkList& marks);
     void ShowAbout();
 
+    // File menu and Tools > Voltage Logging.
+    void OnNew();
+    void OnOpen(CMarkFile::ELoadMode mode);
+    void OnSaveAs();
+    void OnVoltageLogging(bool on);
+    void SetLoggingChecked(bool on);
+
     // Stops polling while a sub-dialog that reads the port runs; nests.
     void RunPollingDialog(QDialog& dialog);
     void PausePolling();
@@ -81,6 +89,8 @@ private:
     bool m_Closed = false;
     int m_PollingPauses = 0;
     bool m_WritePaused = false;
+    // This dialog started the voltage log, so closing it stops the log.
+    bool m_LoggingActive = false;
     // Last path chosen in any of this dialog's file dialogs (mark files and the voltage log).
     std::string m_LastPath;
 };
