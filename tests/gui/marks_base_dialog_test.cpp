@@ -1,4 +1,5 @@
 #include "connection/model.h"
+#include "marks/coordinate_panel.h"
 #include "marks/dialog_base_marks.h"
 #include "marks/mark_file.h"
 #include "marks/voltage_log.h"
@@ -89,7 +90,7 @@ private slots:
         QVERIFY(!Action("actionSave")->isEnabled());
         QVERIFY(Action("actionAdvancedSettings")->isEnabled());  // -def was given
         CBaseSession& s = m_Dlg->Session();
-        s.Marks().AddMark("51.5", "-1.25", "100");
+        emit m_Dlg->findChild<CCoordinatePanel*>()->AddRequested("51.5", "-1.25", "100");  // either "Add"
         s.Marks().AddMark("10.5", "20.5", "7");
         s.Settings().SetIntBatVWarn(12.5);
 
