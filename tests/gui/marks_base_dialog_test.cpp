@@ -3,9 +3,11 @@
 #include "marks/dialog_base_marks.h"
 #include "marks/mark_file.h"
 #include "marks/voltage_log.h"
+#include "ui/dialog_about.h"
 #include "ui/prompter.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -161,6 +163,26 @@ private slots:
         QVERIFY(fs::is_symlink(link));
         QCOMPARE(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
         QCOMPARE(Read(Path("real.mrk")), CMarkFile::Encode(s.Marks(), s.Settings().GetBattery()));
+    }
+
+    void aboutBoxShowsTheVersionsTheBaseReported()
+    {
+        QString firmware, bootloader;
+        auto grab = [&] {
+            auto* about = qobject_cast<CDialogAbout*>(QApplication::activeModalWidget());
+            QVERIFY(about);
+            firmware = about->FirmwareLine();
+            bootloader = about->BootloaderLine();
+            about->accept();
+        };
+        QTimer::singleShot(0, m_Dlg, grab);
+        Action("actionAbout")->trigger();
+        QCOMPARE(firmware, QStringLiteral("Base Firmware vN/A"));
+        m_Dlg->Session().OnSentence("$KBASE,VERSION,1.4");
+        QTimer::singleShot(0, m_Dlg, grab);
+        Action("actionAbout")->trigger();
+        QCOMPARE(firmware, QStringLiteral("Base Firmware v1.4"));
+        QCOMPARE(bootloader, QStringLiteral("Base Bootloader vN/A"));
     }
 
     void voltageLogging()
