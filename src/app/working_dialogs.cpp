@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "connection/model.h"
+#include "marks/dialog_base_marks.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ namespace {
 std::vector<SWorkingDialog>& Table()
 {
     static std::vector<SWorkingDialog> table = {
-        {ModeCodes::BaseConfiguration, "CDialogBaseMarks", {}},
+        {ModeCodes::BaseConfiguration, "CDialogBaseMarks", &CreateChildDialog<CDialogBaseMarks>},
         {ModeCodes::SatelBase, "CDialogSatelBase", {}},
         {ModeCodes::SatelRover, "CDialogSatelRover", {}},
         {ModeCodes::MicrohardRover, "CDialogMicrohardRover", {}},

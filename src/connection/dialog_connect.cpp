@@ -9,6 +9,7 @@
 #include "ui/language_module.h"
 #include "ui/string_table.h"
 #include "ui/display_text.h"
+#include "ui/elided_label.h"
 #include "ui_dialog_connect.h"
 
 namespace {
@@ -107,7 +108,7 @@ void CDialogConnect::ShowStarted()
     m_Ui->buttonBack->setAccessibleName(m_Ui->buttonBack->text());
     m_Ui->buttonNext->setText(Text(StringIds::Next));
     m_Ui->buttonNext->setAccessibleName(m_Ui->buttonNext->text());
-    m_Ui->labelStatus->setText(Text(StringIds::Connecting));
+    ShowLabelText(m_Ui->labelStatus, Text(StringIds::Connecting));
 }
 
 void CDialogConnect::ShowResult(const SConnectResult& result)
@@ -115,8 +116,8 @@ void CDialogConnect::ShowResult(const SConnectResult& result)
     m_Ui->progressBar->setValue(m_Ui->progressBar->maximum());
     if (result.TextId != 0) {
         const std::string text = Text(result.TextId).toStdString();
-        m_Ui->labelStatus->setText(
-            QString::fromStdString(FormatConnectStatus(result, text, m_Model->GetPortNumber())));
+        ShowLabelText(m_Ui->labelStatus,
+                      QString::fromStdString(FormatConnectStatus(result, text, m_Model->GetPortNumber())));
     }
     if (result.Success)
         m_Ui->buttonNext->setEnabled(true);

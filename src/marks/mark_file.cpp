@@ -156,7 +156,16 @@ bool CMarkFile::Save(const std::filesystem::path& path, const CMarkList& marks, 
 {
     const std::string name = path.string();
     const std::string bytes = Encode(marks, settings.GetBattery());
-    const std::filesystem::path tmp = TemporaryBeside(path);
+    // Through a symbolic link the file it points to is replaced and the link stays.
+    std::filesystem::path target = path;
+    std::error_code linkError;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, linkError); ++hops) {
+        const std::filesystem::path link = std::filesystem::read_symlink(target, linkError);
+        if (linkError)
+            break;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    const std::filesystem::path tmp = TemporaryBeside(target);
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         if (!out) {
@@ -181,7 +190,12 @@ bool CMarkFile::Save(const std::filesystem::path& path, const CMarkList& marks, 
     }
 #endif
     std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
+    // An existing file keeps its permissions.
+    const auto existing = std::filesystem::status(target, ec);
+    if (!ec && std::filesystem::is_regular_file(existing))
+        std::filesystem::permissions(tmp, existing.permissions(), ec);
+    ec.clear();
+    std::filesystem::rename(tmp, target, ec);
     if (ec) {
         std::error_code ignored;
         std::filesystem::remove(tmp, ignored);

@@ -82,10 +82,14 @@ bool CVoltageLog::Tick()
     if (now > m_LastTick)
         m_Pending += now - m_LastTick;
     m_LastTick = now;
-    // After a long stall the missing minutes follow one per tick, with empty averages.
     if (m_Pending < LinePeriod)
         return true;
-    m_Pending -= LinePeriod;
+    // After a stall (the timer stopped for a write run, a busy machine) one line stands for the
+    // whole gap and carries the real elapsed minute, rather than a burst of lines with one stamp.
+    const auto minutes = m_Pending / LinePeriod;
+    m_Pending -= minutes * LinePeriod;
+    for (auto skipped = minutes; skipped > 1; --skipped)
+        AdvanceLineCounter();
     return WriteLine();
 }
 
@@ -98,12 +102,17 @@ bool CVoltageLog::WriteLine()
         Stop();
         return false;
     }
-    // The counter wraps as the original's did, skipping -1.
-    int next = static_cast<int>(static_cast<unsigned>(m_LineCounter) + 1u);
-    m_LineCounter = next == -1 ? 0 : next;
+    AdvanceLineCounter();
     m_VoltageSum = 0.0;
     m_VoltageSamples = 0;
     return true;
+}
+
+void CVoltageLog::AdvanceLineCounter()
+{
+    // The counter wraps as a 32-bit one, skipping -1.
+    const int next = static_cast<int>(static_cast<unsigned>(m_LineCounter) + 1u);
+    m_LineCounter = next == -1 ? 0 : next;
 }
 
 std::string CVoltageLog::FormatLine(const std::tm& time, int minute, double voltageSum, int samples)

@@ -42,7 +42,8 @@ public:
 
     // One voltage reading, taken at every status request whether or not logging is on.
     void AddSample(double volts);
-    // Called at every timer tick; writes a line for each full minute of logging since the last one.
+    // Called at every timer tick; writes a line once a full minute of logging has passed since the
+    // last one. After a longer gap one line covers it, numbered with the real elapsed minute.
     // False when a line could not be written: logging is then off and LastError() says why.
     bool Tick();
 
@@ -56,6 +57,7 @@ public:
 
 private:
     bool WriteLine();
+    void AdvanceLineCounter();
 
     MonotonicClock m_Monotonic;
     LocalClock m_Local;

@@ -75,6 +75,13 @@ constexpr std::array<const char*, StringIds::Last - StringIds::First + 1> kTexts
 // Kept in ascending id order; the blocks are listed in string_table.h.
 constexpr SStringEntry kAddedTexts[] = {
     {0, nullptr},  // keeps the array non-empty; never looked up
+    {300, "The base confirmed %1 of %2 marks."},
+    {301, "The base returned %1 of %2 marks. Check the base."},
+    {302, "Mark %1 (%2) cannot be sent to the base: a text holds a control character or \"$\", or a coordinate holds \",\". Nothing was written."},
+    {303, "N/A"},
+    {304, "Checking the marks on the base..."},
+    {305, "Voltage logging has stopped. %1"},
+    {306, "Voltage logging could not start. %1"},
 };
 
 }  // namespace

@@ -80,6 +80,14 @@ constexpr int WritingCoordinates = 216;
 //   300-309 base configuration dialog, 310-319 advanced settings, 320-329 map,
 //   330-349 radio dialogs, 350-359 connection and port messages.
 namespace StringIds {
+// Base configuration dialog.
+constexpr int MarksConfirmed = 300;
+constexpr int MarksMissing = 301;
+constexpr int MarkNotSendable = 302;
+constexpr int NotAvailable = 303;
+constexpr int CheckingMarks = 304;
+constexpr int VoltageLogStopped = 305;
+constexpr int VoltageLogNotStarted = 306;
 }  // namespace StringIds
 
 struct SStringEntry {

@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -38,6 +39,8 @@ private slots:
         QVERIFY(finished.wait(5000));
         QCOMPARE(wizard.Wizard().TickCount(), 1);
         QCOMPARE(wizard.StatusText(), QStringLiteral("Connection Failed on COM PORT 250."));
+        // A screen reader hears the status itself, not a fixed word.
+        QCOMPARE(wizard.findChild<QLabel*>("labelStatus")->accessibleName(), wizard.StatusText());
         QCOMPARE(wizard.windowTitle(), QStringLiteral("Connection Establishment"));
         QVERIFY(!next->isEnabled() && back->isEnabled());
         QCOMPARE(bar->value(), bar->maximum());

@@ -110,3 +110,14 @@ TEST_F(MarksVoltageLogTest, UncreatableFileIsReportedAndLoggingStaysOff)
         EXPECT_EQ(log.GetLineCounter(), to);
     }
 }
+
+TEST_F(MarksVoltageLogTest, AfterAStalledTimerOneLineCarriesTheRealElapsedMinute)
+{
+    ASSERT_TRUE(log.Start(dir / "v.csv"));
+    log.AddSample(12.0);
+    Run(3min + 30s, 1);  // the timer was stopped, e.g. during a write run
+    Run(10ms, 100);
+    EXPECT_EQ(Read("v.csv"), std::string(Header) + "12/7/2026 14:05:09,3,12.000000\n");
+    Run(29s, 1);  // the half minute left over counts towards the next line
+    EXPECT_EQ(log.GetLineCounter(), 5);
+}

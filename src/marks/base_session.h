@@ -1,0 +1,162 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/base_settings.h"
+#include "base/base_status.h"
+#include "base/command_processor.h"
+#include "marks/mark.h"
+#include "marks/mark_list.h"
+#include "marks/mark_writer.h"
+#include "serial/callback.h"
+#include "serial/sentence_splitter.h"
+
+class CModel;
+class CVoltageLog;
+
+namespace BaseTiming {
+constexpr int TickMs = 10;
+constexpr int OpeningPauseMs = 20;      // between the opening requests
+constexpr int ReadSize = 1024;          // one tick's worth of received bytes
+constexpr int PollAfterTicks = 50;      // a status request when the counter has passed this
+constexpr int WriteFirstMs = 100;       // "$KBASE,CLEARMARKS"
+constexpr int WriteSecondMs = 3000;     // the base needs time to clear before the first mark
+constexpr int WriteNextMs = 1000;       // each further mark, and the end of the run
+constexpr int ConfirmWithinMs = 3000;   // read-back after a write run
+}  // namespace BaseTiming
+
+// Counters that pace the status requests; they live for the whole run of the program, so a second
+// opening of the dialog continues the rotation where the first stopped.
+namespace BaseCounters {
+int& PollCounter();
+int& PollIndex();
+}  // namespace BaseCounters
+
+// The delays of the writing box's timer: the first step, the second, then every further one.
+class CWritePacer {
+public:
+    int NextDelayMs();
+private:
+    int m_Steps = 0;
+};
+
+// What the dialog needs from the port.
+class CBaseSessionHost {
+public:
+    virtual ~CBaseSessionHost() = default;
+    virtual int Read(char* buffer, int maximum) = 0;
+    virtual void WriteLine(std::string_view sentence) = 0;
+};
+
+// How many of the marks just written the base listed when asked again.
+struct SWriteConfirmation {
+    std::size_t Returned = 0;
+    std::size_t Total = 0;
+};
+
+// What one tick changed, so that the window redraws only that.
+struct SBaseTickResult {
+    bool ListChanged = false;      // marks or the reference position
+    bool SettingsChanged = false;  // levels, discharge rate, GPS status, power source
+    bool PowerChanged = false;     // voltage, remaining time, battery state
+    bool OpeningDone = false;      // the last opening request went out in this tick
+    std::optional<SWriteConfirmation> Confirmation;
+    std::string LogError;          // the voltage log failed and is off
+};
+
+// Which values the base has reported since the dialog opened; until then their lines show "N/A".
+namespace Reported {
+constexpr unsigned PowerSource = 1u << 0;
+constexpr unsigned Sats = 1u << 1;
+constexpr unsigned StDev = 1u << 2;
+constexpr unsigned PeakSnr = 1u << 3;
+constexpr unsigned Voltage = 1u << 4;
+constexpr unsigned BatteryTime = 1u << 5;
+}  // namespace Reported
+
+// The base configuration dialog's logic, without a window: the records the base's replies fill,
+// the opening requests, one timer tick, reading and writing marks, and the read-back after a write.
+// Owns the mark list, settings, status, reference position, parser and splitter for as long as the
+// dialog is open; the dialog lends them to the dialogs it opens.
+class CBaseSession {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // log: the process-wide voltage log unless a test gives its own.
+    CBaseSession(CModel* model, CBaseSessionHost* host, CVoltageLog* log = nullptr);
+    CBaseSession(const CBaseSession&) = delete;
+    CBaseSession& operator=(const CBaseSession&) = delete;
+
+    // Sends the first opening request; the others follow in later ticks, OpeningPauseMs apart.
+    void Start(Clock::time_point now);
+    bool OpeningDone() const { return m_OpeningNext >= OpeningCount(); }
+    // One timer tick. Re-entry does nothing.
+    SBaseTickResult Tick(Clock::time_point now);
+
+    // "Read Coordinates": the reference position and the base's marks.
+    void ReadCoordinates();
+
+    // Index of the first mark that cannot go on the wire as it stands, if any.
+    std::optional<std::size_t> FindUnsendableMark() const;
+    // No control character or "$" anywhere, and no "," in a latitude or longitude.
+    static bool IsSendable(const CMark& mark);
+    // One step of a write run (the writing box's timer). True while the run goes on; the step that
+    // ends it asks the base for its marks again and starts the read-back check.
+    bool WriteStep(Clock::time_point now);
+    bool WriteRunning() const { return m_Writer.IsRunning(); }
+    // A run cut short: the next WriteStep starts afresh.
+    void AbortWrite() { m_Writer.Reset(); }
+    bool Confirming() const { return m_Confirming; }
+
+    // The menu's "New": no marks, default settings.
+    void New();
+
+    unsigned ReportedMask() const { return m_Reported; }
+    // Fed by this session's splitter (and by any dialog that feeds the splitter itself).
+    void OnSentence(std::string sentence);
+
+    CMarkList& Marks() { return m_Marks; }
+    const CMarkList& Marks() const { return m_Marks; }
+    CBaseSettings& Settings() { return m_Settings; }
+    CBaseStatus& Status() { return m_Status; }
+    const CMark& ReferencePosition() const { return m_ReferencePosition; }
+    CSentenceSplitter& Splitter() { return m_Splitter; }
+    CCommandProcessor& Processor() { return m_Processor; }
+    CVoltageLog& VoltageLog() { return *m_Log; }
+
+private:
+    static std::size_t OpeningCount();
+    void Send(std::string_view sentence);
+
+    CModel* m_Model;
+    CBaseSessionHost* m_Host;
+    CVoltageLog* m_Log;
+    CMarkList m_Marks;
+    CBaseSettings m_Settings;
+    CMark m_ReferencePosition{"0", "0", "0"};
+    CMark m_DrawnReference{"0", "0", "0"};
+    CBaseStatus m_Status;
+    CCommandProcessor m_Processor;
+    TCallback<CBaseSession> m_SentenceCallback;
+    CSentenceSplitter m_Splitter;
+    CMarkWriter m_Writer;
+
+    std::size_t m_OpeningNext = 0;
+    Clock::time_point m_OpeningDue{};
+    unsigned m_Reported = 0;
+    bool m_PowerReply = false;
+    bool m_InTick = false;
+
+    // Read-back after a write run.
+    bool m_Confirming = false;
+    Clock::time_point m_ConfirmDeadline{};
+    std::vector<CMark> m_Written;
+    std::vector<bool> m_Returned;
+
+    char m_Buffer[BaseTiming::ReadSize];
+};

@@ -1,0 +1,53 @@
+#include "ui/prompter.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+class CPlatformPrompter : public CPrompter {
+public:
+    QString SaveFileName(QWidget* parent, const QString& initial, const QString& filter, const QString& suffix) override
+    {
+        return Ask(parent, initial, filter, suffix, QFileDialog::AcceptSave);
+    }
+    QString OpenFileName(QWidget* parent, const QString& initial, const QString& filter, const QString& suffix) override
+    {
+        return Ask(parent, initial, filter, suffix, QFileDialog::AcceptOpen);
+    }
+    void Error(QWidget* parent, const QString& text) override
+    {
+        QMessageBox::warning(parent, QStringLiteral("Varnel Link Manager"), text);
+    }
+
+private:
+    static QString Ask(QWidget* parent, const QString& initial, const QString& filter, const QString& suffix,
+                       QFileDialog::AcceptMode mode)
+    {
+        QFileDialog dialog(parent);
+        dialog.setAcceptMode(mode);
+        dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dialog.setNameFilter(filter);
+        dialog.setDefaultSuffix(suffix);
+        if (!initial.isEmpty())
+            dialog.selectFile(initial);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().first();
+    }
+};
+
+CPrompter* g_Current = nullptr;
+
+}  // namespace
+
+CPrompter& CPrompter::Current()
+{
+    static CPlatformPrompter platform;
+    return g_Current ? *g_Current : platform;
+}
+
+void CPrompter::SetCurrent(CPrompter* prompter)
+{
+    g_Current = prompter;
+}

@@ -1,0 +1,237 @@
+#include "connection/model.h"
+#include "marks/coordinate_panel.h"
+#include "marks/dialog_base_marks.h"
+#include "marks/mark_file.h"
+#include "marks/voltage_log.h"
+#include "ui/dialog_about.h"
+#include "ui/prompter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+// The marks editor's File and Tools menus, without a base (no port): the file dialogs and message
+// boxes are answered by a fake prompter.
+class MarksBaseDialogTest : public QObject {
+    Q_OBJECT
+
+    struct Answers : CPrompter {
+        QString SaveFileName(QWidget*, const QString& initial, const QString& filter, const QString&) override
+        {
+            return Next(initial, filter);
+        }
+        QString OpenFileName(QWidget*, const QString& initial, const QString& filter, const QString&) override
+        {
+            return Next(initial, filter);
+        }
+        void Error(QWidget*, const QString& text) override { Errors << text; }
+        QString Next(const QString& initial, const QString& filter)
+        {
+            Initial = initial;
+            Filter = filter;
+            return Files.isEmpty() ? QString() : Files.takeFirst();
+        }
+        QStringList Files;  // the names chosen, in turn; "" cancels
+        QStringList Errors;
+        QString Initial, Filter;
+    };
+
+    Answers m_Answers;
+    QTemporaryDir m_Dir;
+    CModel m_Model;
+    CDialogBaseMarks* m_Dlg = nullptr;
+
+    QString Path(const char* name) const { return m_Dir.filePath(QString::fromLatin1(name)); }
+    QAction* Action(const char* name) const { return m_Dlg->findChild<QAction*>(QString::fromLatin1(name)); }
+    void Trigger(const char* action, std::initializer_list<QString> answers)
+    {
+        m_Answers.Files = answers;
+        Action(action)->trigger();
+    }
+    QStringList Latitudes() const
+    {
+        QStringList out;
+        for (const CMark& m : m_Dlg->Session().Marks())
+            out << QString::fromStdString(m.GetLatitude());
+        return out;
+    }
+    static std::string Read(const QString& path)
+    {
+        std::ifstream in(path.toStdString(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+private slots:
+    void init()
+    {
+        CPrompter::SetCurrent(&m_Answers);
+        m_Answers = Answers();
+        m_Model.SetWriteDefaultsFlags(WriteDefaults::OptionGiven);
+        m_Dlg = new CDialogBaseMarks(nullptr, nullptr, &m_Model);
+        m_Dlg->show();
+        QTRY_VERIFY(m_Dlg->findChild<QMenuBar*>("menuBar")->isEnabled());
+    }
+    void cleanup()
+    {
+        delete m_Dlg;
+        CPrompter::SetCurrent(nullptr);
+    }
+
+    void fileMenu()
+    {
+        QVERIFY(!Action("actionSave")->isEnabled());
+        QVERIFY(Action("actionAdvancedSettings")->isEnabled());  // -def was given
+        CBaseSession& s = m_Dlg->Session();
+        emit m_Dlg->findChild<CCoordinatePanel*>()->AddRequested("51.5", "-1.25", "100");  // either "Add"
+        s.Marks().AddMark("10.5", "20.5", "7");
+        s.Settings().SetIntBatVWarn(12.5);
+
+        // Save As, New, Replace: the same marks and settings come back.
+        Trigger("actionSaveAs", {Path("a.mrk")});
+        QCOMPARE(m_Answers.Filter, QStringLiteral("Mark Files(*.mrk);;All Files (*)"));
+        Action("actionNew")->trigger();
+        QVERIFY(s.Marks().IsEmpty());
+        auto* warning = m_Dlg->findChild<QLabel*>("labelWarning");
+        QTRY_COMPARE(warning->text(), QStringLiteral("Warning Level: 12.00V"));
+        Trigger("actionOpenReplace", {Path("a.mrk")});
+        QCOMPARE(m_Answers.Initial, Path("a.mrk"));  // LastPath preselects the name
+        QCOMPARE(Latitudes(), (QStringList{"51.5", "10.5"}));
+        QCOMPARE(s.Settings().GetIntBatVWarn(), 12.5);
+        QTRY_COMPARE(warning->text(), QStringLiteral("Warning Level: 12.50V"));
+        QTRY_COMPARE(m_Dlg->MarkTree()->topLevelItemCount(), 2);
+
+        // Append merges: marks already listed stay in front, identical ones are skipped.
+        CMarkList other;
+        other.AddMark("10.5", "20.5", "7");
+        other.AddMark("-33.9", "18.4", "2");
+        std::string error;
+        CBaseSettings defaults;
+        QVERIFY(CMarkFile::Save(Path("b.mrk").toStdString(), other, defaults, error));
+        Trigger("actionOpenAppend", {Path("b.mrk")});
+        QCOMPARE(Latitudes(), (QStringList{"51.5", "10.5", "-33.9"}));
+        QCOMPARE(s.Settings().GetIntBatVWarn(), 12.0);
+
+        // A cancelled Replace, a damaged or truncated file, an unwritable place: nothing changes,
+        // and the error names the file.
+        std::ofstream(Path("short.mrk").toStdString(), std::ios::binary) << std::string("\x01\x00", 2);
+        std::ofstream(Path("damaged.mrk").toStdString(), std::ios::binary)
+            << std::string("\x05\x00\x00\x00\x03" "100", 8) << std::string(40, '\0');
+        s.Settings().SetIntBatVWarn(13.0);
+        const struct {
+            const char* Action;
+            QString File;
+            const char* Error;
+        } failures[] = {
+            {"actionOpenReplace", QString(), nullptr},
+            {"actionOpenReplace", Path("short.mrk"), "past its end"},
+            {"actionOpenAppend", Path("damaged.mrk"), "is damaged"},
+            {"actionOpenReplace", Path("missing.mrk"), "Cannot open"},
+            {"actionSaveAs", Path("no/such/folder.mrk"), "Cannot create"},
+        };
+        for (const auto& f : failures) {
+            m_Answers.Errors.clear();
+            Trigger(f.Action, {f.File});
+            QCOMPARE(Latitudes(), (QStringList{"51.5", "10.5", "-33.9"}));
+            QCOMPARE(s.Settings().GetIntBatVWarn(), 13.0);
+            if (!f.Error) {
+                QVERIFY(m_Answers.Errors.isEmpty());
+                continue;
+            }
+            QCOMPARE(m_Answers.Errors.size(), 1);
+            QVERIFY2(m_Answers.Errors[0].contains(f.File) && m_Answers.Errors[0].contains(f.Error),
+                     qPrintable(m_Answers.Errors[0]));
+        }
+
+        // Save As through a symbolic link writes the file it points to; the link and the file's
+        // permissions stay.
+        const fs::path real = Path("real.mrk").toStdString(), link = Path("link.mrk").toStdString();
+        std::ofstream(real) << "old";
+        fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
+                        fs::perm_options::replace);
+        fs::create_symlink("real.mrk", link);
+        Trigger("actionSaveAs", {Path("link.mrk")});
+        QVERIFY(fs::is_symlink(link));
+        QCOMPARE(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        QCOMPARE(Read(Path("real.mrk")), CMarkFile::Encode(s.Marks(), s.Settings().GetBattery()));
+    }
+
+    void aboutBoxShowsTheVersionsTheBaseReported()
+    {
+        QString firmware, bootloader;
+        auto grab = [&] {
+            auto* about = qobject_cast<CDialogAbout*>(QApplication::activeModalWidget());
+            QVERIFY(about);
+            firmware = about->FirmwareLine();
+            bootloader = about->BootloaderLine();
+            about->accept();
+        };
+        QTimer::singleShot(0, m_Dlg, grab);
+        Action("actionAbout")->trigger();
+        QCOMPARE(firmware, QStringLiteral("Base Firmware vN/A"));
+        m_Dlg->Session().OnSentence("$KBASE,VERSION,1.4");
+        QTimer::singleShot(0, m_Dlg, grab);
+        Action("actionAbout")->trigger();
+        QCOMPARE(firmware, QStringLiteral("Base Firmware v1.4"));
+        QCOMPARE(bootloader, QStringLiteral("Base Bootloader vN/A"));
+    }
+
+    void voltageLogging()
+    {
+        CVoltageLog& log = CVoltageLog::Process();
+        auto now = std::chrono::steady_clock::now();
+        log.SetClocks([&now] { return now; }, [] {
+            std::tm tm{};
+            tm.tm_year = 126, tm.tm_mon = 11, tm.tm_mday = 7, tm.tm_hour = 14, tm.tm_min = 5, tm.tm_sec = 9;
+            return tm;
+        });
+        QAction* logging = Action("actionVoltageLogging");
+        QVERIFY(logging->isCheckable());
+
+        // Cancelled, or a file that cannot be created: reported, and the item stays unchecked.
+        Trigger("actionVoltageLogging", {QString()});
+        QVERIFY(!logging->isChecked());
+        Trigger("actionVoltageLogging", {Path("no/such/v.csv")});
+        QVERIFY(!logging->isChecked() && !log.IsActive());
+        QCOMPARE(m_Answers.Errors.size(), 1);
+        QVERIFY(m_Answers.Errors[0].startsWith("Voltage logging could not start.") &&
+                m_Answers.Errors[0].contains("v.csv"));
+
+        // On: the header at once, then a line a minute with the average of the samples.
+        Trigger("actionVoltageLogging", {Path("v.csv")});
+        QCOMPARE(m_Answers.Filter, QStringLiteral("Voltage Log Files(*.csv);;All Files (*)"));
+        QVERIFY(logging->isChecked() && log.IsActive());
+        QCOMPARE(Read(Path("v.csv")), std::string("Time stamp,Minutes,Volts\n"));
+        m_Dlg->Session().OnSentence("$KBASE,VOLTAGE,12.5");
+        QTRY_VERIFY_WITH_TIMEOUT(log.GetVoltageSamples() > 0, 3000);  // at the next status request
+        const int minute = log.GetLineCounter();
+        now += std::chrono::seconds(61);
+        QTRY_COMPARE(Read(Path("v.csv")), "Time stamp,Minutes,Volts\n12/7/2026 14:05:09," + std::to_string(minute) +
+                                              ",12.500000\n");
+
+        // The log's file dialog shares LastPath with the mark files'.
+        Trigger("actionSaveAs", {QString()});
+        QCOMPARE(m_Answers.Initial, Path("v.csv"));
+
+        // Off through the menu; on again, then closing the editor closes the log.
+        logging->trigger();
+        QVERIFY(!logging->isChecked() && !log.IsActive());
+        Trigger("actionVoltageLogging", {Path("w.csv")});
+        QVERIFY(log.IsActive());
+        m_Dlg->reject();
+        QVERIFY(!log.IsActive());
+        log.SetClocks([] { return std::chrono::steady_clock::now(); }, {});
+    }
+};
+
+QTEST_MAIN(MarksBaseDialogTest)
+#include "marks_base_dialog_test.moc"
