@@ -6,6 +6,7 @@
 
 #include <iterator>
 
+#include "base/dialog_advanced.h"
 #include "connection/model.h"
 #include "marks/coordinate_panel.h"
 #include "marks/dialog_writing_coordinates.h"
@@ -321,7 +322,9 @@ void CDialogBaseMarks::OpenMap(const CMarkList&)
 
 void CDialogBaseMarks::OpenAdvancedSettings()
 {
-    // The advanced settings dialog joins here, run through RunPollingDialog.
+    CDialogAdvanced advanced(this, m_Port, m_Model, &m_Session.Settings(), &m_Session.Splitter(),
+                             &m_Session.Status());
+    RunPollingDialog(advanced);
 }
 
 void CDialogBaseMarks::ShowAbout()

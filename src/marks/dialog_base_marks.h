@@ -38,8 +38,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private slots:
-    // Tools > Advanced Settings: opens CDialogAdvanced(this, port, model, &Settings(), &Splitter(),
-    // &Status()) through RunPollingDialog, since that dialog polls the port itself.
+    // Tools > Advanced Settings, run through RunPollingDialog since that dialog polls the port itself.
     void OpenAdvancedSettings();
 
 private:

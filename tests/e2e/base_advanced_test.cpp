@@ -1,21 +1,19 @@
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QMenuBar>
 #include <QRegularExpression>
 #include <QSlider>
 
 #include "base/advanced_settings.h"
 #include "base/base_settings.h"
-#include "base/base_status.h"
-#include "base/command_processor.h"
 #include "base/dialog_advanced.h"
 #include "connect_driver.h"
-#include "marks/mark.h"
-#include "marks/mark_list.h"
-#include "serial/callback.h"
-#include "serial/sentence_splitter.h"
+#include "marks/dialog_base_marks.h"
 
-// Connected to a simulated base, the advanced settings dialog runs as the base configuration dialog
-// would open it, on that dialog's records: a raised warning level goes to the base, is saved there
-// and comes back in the base's next answer to "$KBASE,CONFIG".
+// Connected to a simulated base, the marks editor opens the advanced settings dialog from its menu:
+// a raised warning level goes to the base, is saved there, comes back in the base's next answer to
+// "$KBASE,CONFIG", and the editor's "Warning Level" line shows it once the dialog is closed.
 class BaseAdvancedTest : public QObject {
     Q_OBJECT
 
@@ -26,17 +24,38 @@ private slots:
         QVERIFY(sim.Started());
         m_Sim = &sim;
         SetWorkingDialog(ModeCodes::BaseConfiguration, [this](QWidget* parent, CSerialPort* port, CModel* model) {
-            auto* dlg = new CDialogAdvanced(parent, port, model, &m_Settings, &m_Splitter, &m_Status);
-            QTimer::singleShot(0, dlg, [this, dlg] {
-                Scenario(*dlg);
-                dlg->accept();
+            auto* editor = new CDialogBaseMarks(parent, port, model);
+            QTimer::singleShot(0, editor, [this, editor] {
+                EditorScenario(*editor);
+                editor->accept();
             });
-            return dlg;
+            return editor;
         });
         ConnectDriver d(sim, true, [](CModel& m) { m.SetWriteDefaultsFlags(WriteDefaults::OptionGiven); });
         d.Connect("radioBase");
         QVERIFY(m_ScenarioDone);
         QVERIFY(sim.WaitReceived(WatchdogOnBytes, 5000));  // the main dialog closed the connection
+    }
+
+private:
+    void EditorScenario(CDialogBaseMarks& editor)
+    {
+        auto* action = editor.findChild<QAction*>("actionAdvancedSettings");
+        QVERIFY(action);
+        QTRY_VERIFY_WITH_TIMEOUT(editor.findChild<QMenuBar*>("menuBar")->isEnabled(), 10000);
+        QVERIFY(action->isEnabled());  // "-def" given
+        m_Settings = &editor.Session().Settings();
+        QTimer::singleShot(0, &editor, [this] {
+            auto* dlg = qobject_cast<CDialogAdvanced*>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            Scenario(*dlg);
+            dlg->accept();
+        });
+        action->trigger();
+        QVERIFY(m_ScenarioDone);
+        QTRY_COMPARE_WITH_TIMEOUT(editor.findChild<QLabel*>("labelWarning")->text(),
+                                  QStringLiteral("Warning Level: 12.20V"), 5000);
+        QVERIFY(editor.PollingActive());  // polling resumed
     }
 
 private:
@@ -54,7 +73,7 @@ private:
         warn->setFocus();
         QTest::keyClick(warn, Qt::Key_PageUp);
         QTest::keyClick(warn, Qt::Key_PageUp);
-        QCOMPARE(m_Settings.GetIntBatVWarn(), 12.2);
+        QCOMPARE(m_Settings->GetIntBatVWarn(), 12.2);
         QCOMPARE(warnLabel->text(), QStringLiteral("Warning Level: 12.20V"));
         QTest::mouseClick(dlg.findChild<QPushButton*>("buttonWriteSettings"), Qt::LeftButton);
         QVERIFY(m_Sim->WaitReceived("$KBASE,SAVE\r\n", 5000));
@@ -65,12 +84,12 @@ private:
 
         // Forgotten here, the next refresh shows the default; "Read Settings" brings the base's value
         // back through the dialog's reads, and the refresh after it moves the slider again.
-        m_Settings.ResetDefaults();
+        m_Settings->ResetDefaults();
         AdvancedTickCounter() = 51;
         QTRY_COMPARE_WITH_TIMEOUT(warn->value(), 1200, 10000);
         QCOMPARE(warnLabel->text(), QStringLiteral("Warning Level: 12.00V"));
         QTest::mouseClick(dlg.findChild<QPushButton*>("buttonReadSettings"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(m_Settings.GetIntBatVWarn(), 12.2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_Settings->GetIntBatVWarn(), 12.2, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(warn->value(), 1220, 10000);
         QCOMPARE(warnLabel->text(), QStringLiteral("Warning Level: 12.20V"));
 
@@ -80,21 +99,13 @@ private:
             15000);
         QCOMPARE(dlg.findChild<QLabel*>("labelPowerSource")->text(), QStringLiteral("Power Source: Internal Battery"));
         QCOMPARE(dlg.findChild<QLabel*>("labelBatteryState")->text(), QStringLiteral("Battery State: Operational"));
-        QCOMPARE(m_Settings.GetIntBatVWarn(), 12.2);  // the refreshes stored nothing
+        QCOMPARE(m_Settings->GetIntBatVWarn(), 12.2);  // the refreshes stored nothing
         m_ScenarioDone = true;
     }
 
     SimProcess* m_Sim = nullptr;
     bool m_ScenarioDone = false;
-    // What the base configuration dialog owns and lends to the advanced settings dialog.
-    CModel m_Model;
-    CMarkList m_Marks;
-    CBaseSettings m_Settings;
-    CMark m_Reference{"0", "0", "0"};
-    CBaseStatus m_Status{&m_Settings, &m_Marks, &m_Reference};
-    CCommandProcessor m_Processor{&m_Status, &m_Model};
-    TCallback<CCommandProcessor> m_OnSentence{&m_Processor, &CCommandProcessor::ParseReply};
-    CSentenceSplitter m_Splitter{&m_OnSentence};
+    CBaseSettings* m_Settings = nullptr;  // the editor's record, lent to the advanced dialog
 };
 
 QTEST_MAIN(BaseAdvancedTest)
