@@ -75,6 +75,10 @@ constexpr std::array<const char*, StringIds::Last - StringIds::First + 1> kTexts
 // Kept in ascending id order; the blocks are listed in string_table.h.
 constexpr SStringEntry kAddedTexts[] = {
     {0, nullptr},  // keeps the array non-empty; never looked up
+    {StringIds::MapPageNotLoaded, "The map page could not be loaded:"},
+    {StringIds::MapPageNotFound, "The map page was not found beside the program."},
+    {StringIds::MapOpenedInBrowser, "The map was opened in the web browser."},
+    {StringIds::MapBrowserFailed, "The web browser could not be opened to show the map."},
 };
 
 }  // namespace
