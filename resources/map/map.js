@@ -69,21 +69,23 @@
     const span = Math.max(north - south, east - west) / 6;
     const step = gridSteps.find(s => s <= span) || gridSteps[gridSteps.length - 1];
     const digits = Math.max(0, Math.ceil(-Math.log10(step) - 1e-9));
-    const label = (value, at) => {
+    // Latitudes along the left edge above their line, longitudes along the top right of theirs.
+    const label = (value, at, anchor) => {
       const text = document.createElement('span');
       text.textContent = value.toFixed(digits) + '\u00b0';
       L.marker(at, { interactive: false, keyboard: false, pane: 'gridLabels',
-                     icon: L.divIcon({ className: 'varnel-grid-label', html: text, iconSize: null }) })
+                     icon: L.divIcon({ className: 'varnel-grid-label', html: text, iconSize: null,
+                                       iconAnchor: anchor }) })
         .addTo(layer);
     };
     const style = { color: '#8a96a3', weight: 1, opacity: 0.6, interactive: false };
     for (let lat = Math.ceil(south / step) * step; lat <= north; lat += step) {
       L.polyline([[lat, west], [lat, east]], style).addTo(layer);
-      label(lat, [lat, west]);
+      label(lat, [lat, west], [-4, 15]);
     }
     for (let lon = Math.ceil(west / step) * step; lon <= east; lon += step) {
       L.polyline([[south, lon], [north, lon]], style).addTo(layer);
-      label(lon, [south, lon]);
+      label(lon, [north, lon], [-4, -4]);
     }
   }
 
@@ -118,7 +120,8 @@
       state.ready = true;
       return;
     }
-    const map = L.map('map', { zoomSnap: 0.5 });
+    const map = L.map('map', { zoomSnap: 0.5, zoomControl: false });
+    L.control.zoom({ position: 'topright' }).addTo(map);
     map.createPane('gridLabels');
     L.control.scale({ imperial: false }).addTo(map);
 
@@ -142,7 +145,7 @@
     if (placed.length === 1)
       map.setView(placed[0], 15);
     else if (placed.length > 1)
-      map.fitBounds(placed, { padding: [30, 30], maxZoom: 17 });
+      map.fitBounds(placed, { padding: [40, 40], maxZoom: 17 });
     else
       map.setView([0, 0], 1);
 
