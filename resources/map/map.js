@@ -110,6 +110,8 @@
         showStatus(noTiles);
     });
     tiles.addTo(map);
+    // A service that never answers (no route, DNS hanging) gives no error for a long time.
+    setTimeout(() => { if (state.tilesLoaded === 0) showStatus(noTiles); }, 8000);
   }
 
   function start() {

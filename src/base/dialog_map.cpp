@@ -92,8 +92,10 @@ QString CDialogMap::Message() const
 
 void CDialogMap::ShowMessage(const QString& text)
 {
+#ifdef VARNEL_HAVE_WEBENGINE
     if (m_View)
         m_View->hide();
+#endif
     m_Ui->labelMessage->setText(text);
     m_Ui->labelMessage->setAccessibleName(text);
     m_Ui->labelMessage->show();
