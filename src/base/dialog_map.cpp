@@ -5,10 +5,9 @@
 #include <QFile>
 #include <QSettings>
 
-#include <filesystem>
+#include <cstdlib>
 
 #ifdef VARNEL_HAVE_WEBENGINE
-#include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #endif
