@@ -4,6 +4,10 @@
 
 int main(int argc, char** argv)
 {
+#ifdef VARNEL_HAVE_WEBENGINE
+    // The map's embedded browser shares OpenGL contexts with the widgets; must precede QApplication.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+#endif
     // QApplication first: it takes its own options (such as -platform) out of the arguments.
     QApplication qapp(argc, argv);
     // Ties the windows to the installed menu entry and its icon.

@@ -5,7 +5,7 @@
 namespace {
 std::string& ServiceUrl()
 {
-    static std::string url(DefaultMapServiceUrl);
+    static std::string url;
     return url;
 }
 

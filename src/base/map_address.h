@@ -9,8 +9,8 @@ class CMarkList;
 // in list order. Mark texts come from files and from the base, so every character outside the URL's
 // unreserved set is percent-encoded: a mark cannot add parameters or script to the page.
 
-// The map service's page (plain HTTP, path "/software/zep/index.php"); one configuration value.
-inline constexpr std::string_view DefaultMapServiceUrl = "http://www.varnel.com/software/zep/index.php";
+// The map service's page; one configuration value. Empty (the default) stands for the program's own
+// page, which the map dialog locates at run time (FindMapPage in base/map_page.h).
 const std::string& MapServiceUrl();
 void SetMapServiceUrl(std::string url);
 

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "base/dialog_advanced.h"
+#include "base/dialog_map.h"
 #include "connection/model.h"
 #include "marks/coordinate_panel.h"
 #include "marks/dialog_writing_coordinates.h"
@@ -315,9 +316,9 @@ void CDialogBaseMarks::OnMapSelected()
         OpenMap(selected);
 }
 
-void CDialogBaseMarks::OpenMap(const CMarkList&)
+void CDialogBaseMarks::OpenMap(const CMarkList& marks)
 {
-    // The map dialog joins here: CDialogMap(this, marks, m_Model), run modally.
+    ShowMarksMap(this, marks, m_Model);
 }
 
 void CDialogBaseMarks::OpenAdvancedSettings()

@@ -82,6 +82,10 @@ constexpr SStringEntry kAddedTexts[] = {
     {304, "Checking the marks on the base..."},
     {305, "Voltage logging has stopped. %1"},
     {306, "Voltage logging could not start. %1"},
+    {StringIds::MapPageNotLoaded, "The map page could not be loaded:"},
+    {StringIds::MapPageNotFound, "The map page was not found beside the program."},
+    {StringIds::MapOpenedInBrowser, "The map was opened in the web browser."},
+    {StringIds::MapBrowserFailed, "The web browser could not be opened to show the map."},
 };
 
 }  // namespace

@@ -88,6 +88,10 @@ constexpr int NotAvailable = 303;
 constexpr int CheckingMarks = 304;
 constexpr int VoltageLogStopped = 305;
 constexpr int VoltageLogNotStarted = 306;
+constexpr int MapPageNotLoaded = 320;
+constexpr int MapPageNotFound = 321;
+constexpr int MapOpenedInBrowser = 322;
+constexpr int MapBrowserFailed = 323;
 }  // namespace StringIds
 
 struct SStringEntry {

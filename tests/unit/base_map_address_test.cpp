@@ -15,7 +15,9 @@ TEST(BaseMapAddress, NumbersInListOrderWithTextsAsHeld)
     // The walk leaves the shared cursor alone.
     const CMark* m = nullptr;
     marks.GetFirst(m);
-    EXPECT_EQ(BuildMapAddress(marks).find(DefaultMapServiceUrl), 0u);
+    SetMapServiceUrl("http://s/q");
+    EXPECT_EQ(BuildMapAddress(marks).find("http://s/q?lat0=10.5&"), 0u);
+    SetMapServiceUrl("");
     ASSERT_TRUE(marks.GetNext(m));
     EXPECT_EQ(m->GetLatitude(), "-33.1");
 }

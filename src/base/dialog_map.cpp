@@ -1,0 +1,129 @@
+#include "base/dialog_map.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QSettings>
+
+#include <cstdlib>
+
+#ifdef VARNEL_HAVE_WEBENGINE
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+#endif
+
+#include "base/map_address.h"
+#include "base/map_page.h"
+#include "marks/mark_list.h"
+#include "ui/app_icon.h"
+#include "ui/display_text.h"
+#include "ui/string_table.h"
+#include "ui_dialog_map.h"
+
+namespace {
+
+QString SettingText(const char* key)
+{
+    return QSettings().value(QLatin1String(key)).toString().trimmed();
+}
+
+}  // namespace
+
+QUrl MarksMapUrl(const CMarkList& marks)
+{
+    if (marks.IsEmpty())
+        return {};
+    std::string service = MapServiceUrl();
+    if (service.empty())
+        service = SettingText("Map/ServiceUrl").toStdString();
+    if (service.empty()) {
+        const auto page = FindMapPage(QCoreApplication::applicationDirPath().toStdString());
+        if (!page)
+            return {};
+        service = FileUrl(*page);
+    }
+    const std::string tiles =
+        MapTileTemplate(std::getenv(MapTilesEnvironmentVariable), SettingText("Map/TileUrl").toStdString());
+    // Already percent-encoded: taken as it stands.
+    return QUrl::fromEncoded(QByteArray::fromStdString(BuildMapPageAddress(marks, service, tiles)));
+}
+
+CDialogMap::CDialogMap(QWidget* parent, const CMarkList& marks, CModel* model)
+    : QDialog(parent), m_Ui(new Ui::CDialogMap), m_Marks(&marks), m_Model(model)
+{
+    m_Ui->setupUi(this);
+    setWindowIcon(VarnelIcon());
+    m_Ui->labelMessage->hide();
+    m_MapUrl = MarksMapUrl(*m_Marks);
+    if (m_MapUrl.isEmpty()) {
+        ShowMessage(UiText(m_Model, StringIds::MapPageNotFound));
+        return;
+    }
+#ifdef VARNEL_HAVE_WEBENGINE
+    m_View = new QWebEngineView(this);
+    m_View->setAccessibleName(windowTitle());
+    // The local page draws tiles from the configured tile service.
+    m_View->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    m_Ui->layoutMain->addWidget(m_View, 1);
+    connect(m_View, &QWebEngineView::loadFinished, this, &CDialogMap::OnLoadFinished);
+    QFile loading(QStringLiteral(":/map/loading.html"));
+    loading.open(QIODevice::ReadOnly);
+    m_LoadingShown = true;
+    m_View->setHtml(QString::fromUtf8(loading.readAll()));
+    m_View->setFocus();
+#else
+    if (QDesktopServices::openUrl(m_MapUrl))
+        ShowMessage(UiText(m_Model, StringIds::MapOpenedInBrowser));
+    else
+        ShowMessage(UiText(m_Model, StringIds::MapBrowserFailed));
+#endif
+}
+
+CDialogMap::~CDialogMap()
+{
+    delete m_Ui;
+}
+
+QString CDialogMap::Message() const
+{
+    return m_Ui->labelMessage->isHidden() ? QString() : m_Ui->labelMessage->text();
+}
+
+void CDialogMap::ShowMessage(const QString& text)
+{
+#ifdef VARNEL_HAVE_WEBENGINE
+    if (m_View)
+        m_View->hide();
+#endif
+    m_Ui->labelMessage->setText(text);
+    m_Ui->labelMessage->setAccessibleName(text);
+    m_Ui->labelMessage->show();
+    m_Ui->labelMessage->setFocus();
+}
+
+void CDialogMap::OnLoadFinished(bool ok)
+{
+#ifdef VARNEL_HAVE_WEBENGINE
+    if (m_LoadingShown) {
+        // The loading page is up: now the map itself.
+        m_LoadingShown = false;
+        m_View->load(m_MapUrl);
+        return;
+    }
+    if (!ok)
+        ShowMessage(UiText(m_Model, StringIds::MapPageNotLoaded) + QLatin1Char('\n') +
+                    m_MapUrl.toString(QUrl::RemoveQuery | QUrl::PreferLocalFile));
+    emit MapLoaded(ok);
+#else
+    Q_UNUSED(ok);
+#endif
+}
+
+bool ShowMarksMap(QWidget* parent, const CMarkList& marks, CModel* model)
+{
+    if (marks.IsEmpty())
+        return false;
+    CDialogMap dialog(parent, marks, model);
+    dialog.exec();
+    return true;
+}

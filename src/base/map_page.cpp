@@ -1,0 +1,65 @@
+#include "base/map_page.h"
+
+#include <system_error>
+
+#include "base/map_address.h"
+#include "marks/mark_list.h"
+
+namespace fs = std::filesystem;
+
+std::vector<fs::path> MapPageCandidates(const fs::path& executableDir)
+{
+    return {(executableDir / ".." / "share" / "varnel-link-manager" / "map" / "index.html").lexically_normal(),
+            (executableDir / "map" / "index.html").lexically_normal()};
+}
+
+std::optional<fs::path> FindMapPage(const fs::path& executableDir)
+{
+    for (const fs::path& candidate : MapPageCandidates(executableDir)) {
+        std::error_code ec;
+        if (fs::is_regular_file(candidate, ec))
+            return fs::absolute(candidate, ec);
+    }
+    return std::nullopt;
+}
+
+std::string FileUrl(const fs::path& path)
+{
+    std::string url = "file://";
+    std::error_code ec;
+    const std::string text = fs::absolute(path, ec).generic_string();
+    // Encode piece by piece so the separators stay separators.
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t slash = text.find('/', start);
+        const std::size_t end = slash == std::string::npos ? text.size() : slash;
+        url += PercentEncode(std::string_view(text).substr(start, end - start));
+        if (slash == std::string::npos)
+            break;
+        url += '/';
+        start = slash + 1;
+    }
+    return url;
+}
+
+std::string MapTileTemplate(const char* environmentValue, std::string_view settingValue)
+{
+    if (environmentValue && *environmentValue)
+        return environmentValue;
+    if (!settingValue.empty())
+        return std::string(settingValue);
+    return std::string(DefaultMapTileTemplate);
+}
+
+std::string BuildMapPageAddress(const CMarkList& marks, std::string_view serviceUrl, std::string_view tileTemplate)
+{
+    std::string address = BuildMapAddress(marks, serviceUrl);
+    if (address.empty())
+        return address;
+    std::size_t n = 0;
+    for (const CMark& m : marks)
+        address += "&alt" + std::to_string(n++) + '=' + PercentEncode(m.GetAltitude());
+    if (!tileTemplate.empty())
+        address += "&tiles=" + PercentEncode(tileTemplate);
+    return address;
+}

@@ -1,0 +1,117 @@
+#include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "base/dialog_map.h"
+#include "base/map_address.h"
+#include "base/map_page.h"
+#include "connection/model.h"
+#include "marks/mark_list.h"
+
+#ifdef VARNEL_HAVE_WEBENGINE
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace {
+// Evaluates a script in the page's own world; JSON keeps the result's types plain.
+QJsonObject Evaluate(CDialogMap& dialog, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    dialog.View()->page()->runJavaScript(script, [&](const QVariant& v) {
+        result = v;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 20000))
+        return {};
+    return QJsonDocument::fromJson(result.toString().toUtf8()).object();
+}
+}  // namespace
+#endif
+
+class MapDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void emptyListOpensNothing()
+    {
+        CMarkList marks;
+        CModel model;
+        QVERIFY(!ShowMarksMap(nullptr, marks, &model));
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<CDialogMap*>(w));
+        QVERIFY(MarksMapUrl(marks).isEmpty());
+    }
+
+#ifdef VARNEL_HAVE_WEBENGINE
+    void marksAreTextAndOnlyNumbersArePlaced()
+    {
+        // Tiles from a closed local port: they fail at once, as without a network.
+        qputenv(MapTilesEnvironmentVariable, "http://127.0.0.1:9/{z}/{x}/{y}.png");
+        SetMapServiceUrl(FileUrl(VARNEL_BINARY_DIR "/map/index.html"));
+        const QString hostile = QStringLiteral("<img src=x onerror=\"window.injected=1\">");
+        CMarkList marks;
+        marks.AddMark("10.5", "20.25", "100");
+        marks.AddMark("10.6", "20.35", "5");
+        marks.AddMark(hostile.toStdString(), "7", "0");
+        CModel model;
+        CDialogMap dialog(nullptr, marks, &model);
+        QSignalSpy loaded(&dialog, &CDialogMap::MapLoaded);
+        dialog.show();
+        QVERIFY(loaded.wait(45000));
+        QCOMPARE(loaded.first().first().toBool(), true);
+        QVERIFY(dialog.Message().isEmpty());
+
+        const QString probe = QStringLiteral(
+            "JSON.stringify({ready: !!(window.varnelMap && varnelMap.ready),"
+            " markers: document.querySelectorAll('.leaflet-marker-pane .varnel-mark').length,"
+            " listed: Array.from(document.querySelectorAll('.varnel-not-placed'), e => e.textContent),"
+            " elements: document.querySelectorAll('#notPlaced img, .leaflet-tooltip-pane img').length,"
+            " status: document.getElementById('status').textContent,"
+            " scale: document.querySelectorAll('.leaflet-control-scale').length,"
+            " injected: typeof window.injected})");
+        QJsonObject page;
+        QTRY_VERIFY_WITH_TIMEOUT((page = Evaluate(dialog, probe))["ready"].toBool() &&
+                                     page["status"].toString().startsWith("No map tiles could be loaded"),
+                                 30000);
+        QCOMPARE(page["markers"].toInt(), 2);
+        QCOMPARE(page["scale"].toInt(), 1);
+        const QJsonArray listed = page["listed"].toArray();
+        QCOMPARE(listed.size(), 1);
+        QVERIFY(listed.first().toString().contains("Latitude: " + hostile));
+        QCOMPARE(page["elements"].toInt(), 0);
+        QCOMPARE(page["injected"].toString(), QStringLiteral("undefined"));
+    }
+
+    void pageThatFailsToLoadShowsAMessage()
+    {
+        SetMapServiceUrl("file:///nonexistent/varnel/index.html");
+        CMarkList marks;
+        marks.AddMark("1", "2", "3");
+        CDialogMap dialog(nullptr, marks, nullptr);
+        QSignalSpy loaded(&dialog, &CDialogMap::MapLoaded);
+        dialog.show();
+        QVERIFY(loaded.wait(45000));
+        QCOMPARE(loaded.first().first().toBool(), false);
+        QVERIFY(dialog.Message().startsWith("The map page could not be loaded:\n/nonexistent/varnel/index.html"));
+        SetMapServiceUrl("");
+    }
+#endif
+};
+
+int main(int argc, char** argv)
+{
+    // Tests run as root in CI, where Qt WebEngine refuses its sandbox; only this test switches it off.
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    MapDialogTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "map_dialog_test.moc"
