@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "connection/model.h"
+#include "radio/dialog_microhard_base.h"
+#include "radio/dialog_microhard_rover.h"
 
 namespace {
 
@@ -15,8 +17,8 @@ std::vector<SWorkingDialog>& Table()
         {ModeCodes::BaseConfiguration, "CDialogBaseMarks", {}},
         {ModeCodes::SatelBase, "CDialogSatelBase", {}},
         {ModeCodes::SatelRover, "CDialogSatelRover", {}},
-        {ModeCodes::MicrohardRover, "CDialogMicrohardRover", {}},
-        {ModeCodes::MicrohardBase, "CDialogMicrohardBase", {}},
+        {ModeCodes::MicrohardRover, "CDialogMicrohardRover", &CreateTopLevelDialog<CDialogMicrohardRover>},
+        {ModeCodes::MicrohardBase, "CDialogMicrohardBase", &CreateTopLevelDialog<CDialogMicrohardBase>},
         {ModeCodes::MaxstreamRover, "CDialogMaxstreamRover", {}},
         {ModeCodes::MaxstreamBase, "CDialogMaxstreamBase", {}},
     };

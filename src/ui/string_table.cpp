@@ -75,6 +75,9 @@ constexpr std::array<const char*, StringIds::Last - StringIds::First + 1> kTexts
 // Kept in ascending id order; the blocks are listed in string_table.h.
 constexpr SStringEntry kAddedTexts[] = {
     {0, nullptr},  // keeps the array non-empty; never looked up
+    {330, "Changes not confirmed: %s - %s"},
+    {331, "The radio ID must be a number from 0 to 99."},
+    {332, "no answer"},
 };
 
 }  // namespace

@@ -80,6 +80,10 @@ constexpr int WritingCoordinates = 216;
 //   300-309 base configuration dialog, 310-319 advanced settings, 320-329 map,
 //   330-349 radio dialogs, 350-359 connection and port messages.
 namespace StringIds {
+// Radio dialogs (the Maxstream and Satel dialogs use 340-349).
+constexpr int ChangesNotConfirmed = 330;  // "%s - %s": the command, what the radio answered
+constexpr int RadioIdOutOfRange = 331;
+constexpr int NoAnswer = 332;
 }  // namespace StringIds
 
 struct SStringEntry {
