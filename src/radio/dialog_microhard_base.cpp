@@ -88,7 +88,7 @@ void CDialogMicrohardBase::OnTimer()
         if (firmware.Ok)
             SetLiveText(m_Ui->labelFirmware, m_Ui->labelFirmwareCaption->text(), RadioText(firmware.Value));
     }
-    emit Ready();
+    OpeningDone();
 }
 
 void CDialogMicrohardBase::ReadSettings()

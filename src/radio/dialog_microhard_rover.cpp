@@ -78,7 +78,7 @@ void CDialogMicrohardRover::FirstTick()
     }
     if (failure)
         ShowReadFailed(*failure);
-    emit Ready();
+    OpeningDone();
 }
 
 void CDialogMicrohardRover::StartPoller()

@@ -89,6 +89,14 @@ void CRadioDialog::reject()
     QDialog::reject();
 }
 
+void CRadioDialog::OpeningDone()
+{
+    if (!m_Ready) {
+        m_Ready = true;
+        emit Ready();
+    }
+}
+
 QString CRadioDialog::Text(int id) const
 {
     return UiText(m_Model, id);

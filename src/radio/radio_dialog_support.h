@@ -73,6 +73,9 @@ protected:
     CRadioLink& Link() { return *m_Link; }
     QString Text(int id) const;
 
+    // The opening reads are done: emits Ready the first time.
+    void OpeningDone();
+
     // Run before the dialog closes with Cancel (stop a polling thread here).
     virtual void OnCancel() {}
 
@@ -101,6 +104,7 @@ private:
     std::unique_ptr<CRadioLink> m_Link;
     int m_BusyDepth = 0;
     bool m_CancelPending = false;
+    bool m_Ready = false;
     std::vector<QWidget*> m_Disabled;  // inputs this dialog disabled while busy
     std::vector<QWidget*> m_KeepEnabled;
 };
