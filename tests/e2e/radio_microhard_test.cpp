@@ -253,6 +253,8 @@ private slots:
         QVERIFY(sent.size() >= tail.size());
         QCOMPARE(QByteArray::fromStdString(sent.substr(sent.size() - tail.size())), QByteArray::fromStdString(tail));
         QVERIFY(sent.find("ATS123?\r\n") != std::string::npos);
+        // The opening queries were over before the thread's first escape.
+        QVERIFY(sent.find("AT&V\r\n") < sent.find("+++", sent.find("ATS104?\r\n")));
         QVERIFY(sent.find("ATO\r\n+++") != std::string::npos);
     }
 
