@@ -4,6 +4,8 @@
 
 #include "connection/model.h"
 #include "marks/dialog_base_marks.h"
+#include "radio/dialog_microhard_base.h"
+#include "radio/dialog_microhard_rover.h"
 
 namespace {
 
@@ -16,8 +18,8 @@ std::vector<SWorkingDialog>& Table()
         {ModeCodes::BaseConfiguration, "CDialogBaseMarks", &CreateChildDialog<CDialogBaseMarks>},
         {ModeCodes::SatelBase, "CDialogSatelBase", {}},
         {ModeCodes::SatelRover, "CDialogSatelRover", {}},
-        {ModeCodes::MicrohardRover, "CDialogMicrohardRover", {}},
-        {ModeCodes::MicrohardBase, "CDialogMicrohardBase", {}},
+        {ModeCodes::MicrohardRover, "CDialogMicrohardRover", &CreateTopLevelDialog<CDialogMicrohardRover>},
+        {ModeCodes::MicrohardBase, "CDialogMicrohardBase", &CreateTopLevelDialog<CDialogMicrohardBase>},
         {ModeCodes::MaxstreamRover, "CDialogMaxstreamRover", {}},
         {ModeCodes::MaxstreamBase, "CDialogMaxstreamBase", {}},
     };

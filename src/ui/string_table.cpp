@@ -86,6 +86,9 @@ constexpr SStringEntry kAddedTexts[] = {
     {StringIds::MapPageNotFound, "The map page was not found beside the program."},
     {StringIds::MapOpenedInBrowser, "The map was opened in the web browser."},
     {StringIds::MapBrowserFailed, "The web browser could not be opened to show the map."},
+    {330, "Changes not confirmed: %s - %s"},
+    {331, "The radio ID must be a number from 0 to 99."},
+    {332, "no answer"},
 };
 
 }  // namespace

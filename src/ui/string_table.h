@@ -92,6 +92,10 @@ constexpr int MapPageNotLoaded = 320;
 constexpr int MapPageNotFound = 321;
 constexpr int MapOpenedInBrowser = 322;
 constexpr int MapBrowserFailed = 323;
+// Radio dialogs (the Maxstream and Satel dialogs use 340-349).
+constexpr int ChangesNotConfirmed = 330;  // "%s - %s": the command, what the radio answered
+constexpr int RadioIdOutOfRange = 331;
+constexpr int NoAnswer = 332;
 }  // namespace StringIds
 
 struct SStringEntry {

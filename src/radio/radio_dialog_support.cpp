@@ -1,0 +1,150 @@
+#include "radio/radio_dialog_support.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QComboBox>
+#include <QLabel>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "radio/radio_timing.h"
+#include "serial/pump_wait.h"
+#include "ui/display_text.h"
+#include "ui/string_table.h"
+
+namespace {
+
+CRadioDialog::MessageHook& Hook()
+{
+    static CRadioDialog::MessageHook hook;
+    return hook;
+}
+
+constexpr const char* Caption = "Varnel Link Manager";
+
+}  // namespace
+
+void CRadioDialog::SetMessageHook(MessageHook hook)
+{
+    Hook() = std::move(hook);
+}
+
+CRadioDialog::CRadioDialog(QWidget* parent, CSerialPort* port, CModel* model)
+    : QDialog(parent), m_Port(port), m_Model(model),
+      m_Link(std::make_unique<CSerialRadioLink>(port, [](int ms) { PumpWait(ms); }))
+{
+}
+
+CRadioDialog::~CRadioDialog() = default;
+
+CRadioDialog::CBusy::CBusy(CRadioDialog& dialog) : m_Dialog(dialog)
+{
+    m_Dialog.EnterBusy();
+}
+
+CRadioDialog::CBusy::~CBusy()
+{
+    m_Dialog.LeaveBusy();
+}
+
+void CRadioDialog::EnterBusy()
+{
+    if (m_BusyDepth++ > 0)
+        return;
+    for (QWidget* w : findChildren<QWidget*>()) {
+        const bool input = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                           qobject_cast<QAbstractSlider*>(w);
+        if (input && w->isEnabled() && std::find(m_KeepEnabled.begin(), m_KeepEnabled.end(), w) == m_KeepEnabled.end()) {
+            w->setEnabled(false);
+            m_Disabled.push_back(w);
+        }
+    }
+}
+
+void CRadioDialog::LeaveBusy()
+{
+    if (--m_BusyDepth > 0)
+        return;
+    for (QWidget* w : m_Disabled)
+        w->setEnabled(true);
+    m_Disabled.clear();
+    if (m_CancelPending) {
+        m_CancelPending = false;
+        // Not from inside the handler that is still unwinding.
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible())
+                reject();
+        });
+    }
+}
+
+void CRadioDialog::reject()
+{
+    if (Busy()) {
+        m_CancelPending = true;
+        return;
+    }
+    OnCancel();
+    QDialog::reject();
+}
+
+void CRadioDialog::OpeningDone()
+{
+    if (!m_Ready) {
+        m_Ready = true;
+        emit Ready();
+    }
+}
+
+QString CRadioDialog::Text(int id) const
+{
+    return UiText(m_Model, id);
+}
+
+void CRadioDialog::FinishCommitted()
+{
+    accept();
+    ShowMessage(QMessageBox::Information, QStringLiteral("Changes have been sent."));
+}
+
+void CRadioDialog::ShowReadFailed(const SQueryResult& result)
+{
+    const QString reply = result.Reply.empty() ? Text(StringIds::NoAnswer) : RadioText(result.Reply);
+    ShowMessage(QMessageBox::Warning, QStringLiteral("Read configuration failed - %1").arg(reply));
+}
+
+void CRadioDialog::ShowNotConfirmed(const SCommitResult& result)
+{
+    const QString answer = result.Answer.empty() ? Text(StringIds::NoAnswer) : RadioText(result.Answer);
+    QString text = Text(StringIds::ChangesNotConfirmed);
+    // The translation keeps the two %s; fill them in order without reading % in the radio's text.
+    const int first = text.indexOf(QLatin1String("%s"));
+    if (first >= 0)
+        text.replace(first, 2, RadioText(result.Command));
+    const int second = text.indexOf(QLatin1String("%s"), first >= 0 ? first + RadioText(result.Command).size() : 0);
+    if (second >= 0)
+        text.replace(second, 2, answer);
+    ShowMessage(QMessageBox::Warning, text);
+}
+
+void CRadioDialog::ShowMessage(QMessageBox::Icon icon, const QString& text)
+{
+    if (Hook()) {
+        Hook()(icon, QString::fromLatin1(Caption), text);
+        return;
+    }
+    QMessageBox box(icon, QString::fromLatin1(Caption), text, QMessageBox::Ok, isVisible() ? this : nullptr);
+    box.exec();
+}
+
+void CRadioDialog::SetLiveText(QLabel* label, const QString& caption, const QString& text)
+{
+    label->setText(text);
+    label->setAccessibleName(caption.isEmpty() ? text : caption + QLatin1Char(' ') + text);
+}
+
+QString CRadioDialog::RadioText(const std::string& text)
+{
+    return QString::fromLatin1(PlainRadioText(text, RadioTiming::ShownReplyLength));
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+// What the six radio dialogs share on the Qt side. A radio dialog derives from CRadioDialog and
+// gets: the port and model it borrows, a CRadioLink over the port whose pauses dispatch events
+// (PumpWait), the busy state, and the radio dialogs' message boxes.
+//
+// Busy state: wrap every query and commit in a CRadioDialog::CBusy scope. While one exists the
+// dialog's inputs are disabled, and Cancel, Escape and the close box are held back; a cancel asked
+// for meanwhile runs once the scope ends. So a Commit can never interleave with a half-done read.
+//
+//     void CDialogFoo::OnCommit() {
+//         CBusy busy(*this);
+//         SCommitResult r = RunCommit(Link(), FooCommit(...));
+//         if (!r.Ok) { ShowNotConfirmed(r); return; }
+//         FinishCommitted();             // accept() and "Changes have been sent."
+//     }
+//
+// A rover with a polling thread overrides OnCancel to stop it; reject() calls OnCancel first.
+// Tests answer the message boxes through SetMessageHook.
+
+#include <QDialog>
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "radio/radio_commit.h"
+#include "radio/radio_link.h"
+#include "radio/radio_query.h"
+
+class CModel;
+class CSerialPort;
+class QLabel;
+class QWidget;
+
+class CRadioDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Receives every message box instead of showing it (tests); empty: real message boxes.
+    using MessageHook = std::function<void(QMessageBox::Icon icon, const QString& caption, const QString& text)>;
+    static void SetMessageHook(MessageHook hook);
+
+    CRadioDialog(QWidget* parent, CSerialPort* port, CModel* model);
+    ~CRadioDialog() override;
+
+    bool Busy() const { return m_BusyDepth > 0; }
+
+    // Holds the dialog busy for its lifetime (nestable).
+    class CBusy {
+    public:
+        explicit CBusy(CRadioDialog& dialog);
+        ~CBusy();
+        CBusy(const CBusy&) = delete;
+        CBusy& operator=(const CBusy&) = delete;
+
+    private:
+        CRadioDialog& m_Dialog;
+    };
+
+    // Cancel, Escape and the close box: held back while busy.
+    void reject() override;
+
+signals:
+    // The dialog has read the radio at opening and is ready for the operator.
+    void Ready();
+
+protected:
+    CSerialPort* Port() const { return m_Port; }
+    CModel* Model() const { return m_Model; }
+    // The radio over the port; its pauses dispatch events.
+    CRadioLink& Link() { return *m_Link; }
+    QString Text(int id) const;
+
+    // The opening reads are done: emits Ready the first time.
+    void OpeningDone();
+
+    // Run before the dialog closes with Cancel (stop a polling thread here).
+    virtual void OnCancel() {}
+
+    // Ends the dialog with OK, then "Changes have been sent.".
+    void FinishCommitted();
+    // "Read configuration failed - <reply>".
+    void ShowReadFailed(const SQueryResult& result);
+    // "Changes not confirmed: <command> - <answer>"; the dialog stays open.
+    void ShowNotConfirmed(const SCommitResult& result);
+    void ShowMessage(QMessageBox::Icon icon, const QString& text);
+
+    // A text that changes while the dialog is open: the label and its accessible name follow it.
+    static void SetLiveText(QLabel* label, const QString& caption, const QString& text);
+    // A text from the radio, fit to be shown.
+    static QString RadioText(const std::string& text);
+
+    // Controls that stay enabled while busy (the wait panel).
+    void KeepEnabledWhileBusy(QWidget* widget) { m_KeepEnabled.push_back(widget); }
+
+private:
+    void EnterBusy();
+    void LeaveBusy();
+
+    CSerialPort* m_Port;
+    CModel* m_Model;
+    std::unique_ptr<CRadioLink> m_Link;
+    int m_BusyDepth = 0;
+    bool m_CancelPending = false;
+    bool m_Ready = false;
+    std::vector<QWidget*> m_Disabled;  // inputs this dialog disabled while busy
+    std::vector<QWidget*> m_KeepEnabled;
+};
