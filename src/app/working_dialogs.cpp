@@ -3,8 +3,12 @@
 #include <vector>
 
 #include "connection/model.h"
+#include "radio/dialog_maxstream_base.h"
+#include "radio/dialog_maxstream_rover.h"
 #include "radio/dialog_microhard_base.h"
 #include "radio/dialog_microhard_rover.h"
+#include "radio/dialog_satel_base.h"
+#include "radio/dialog_satel_rover.h"
 
 namespace {
 
@@ -15,12 +19,12 @@ std::vector<SWorkingDialog>& Table()
 {
     static std::vector<SWorkingDialog> table = {
         {ModeCodes::BaseConfiguration, "CDialogBaseMarks", {}},
-        {ModeCodes::SatelBase, "CDialogSatelBase", {}},
-        {ModeCodes::SatelRover, "CDialogSatelRover", {}},
+        {ModeCodes::SatelBase, "CDialogSatelBase", &CreateTopLevelDialog<CDialogSatelBase>},
+        {ModeCodes::SatelRover, "CDialogSatelRover", &CreateTopLevelDialog<CDialogSatelRover>},
         {ModeCodes::MicrohardRover, "CDialogMicrohardRover", &CreateTopLevelDialog<CDialogMicrohardRover>},
         {ModeCodes::MicrohardBase, "CDialogMicrohardBase", &CreateTopLevelDialog<CDialogMicrohardBase>},
-        {ModeCodes::MaxstreamRover, "CDialogMaxstreamRover", {}},
-        {ModeCodes::MaxstreamBase, "CDialogMaxstreamBase", {}},
+        {ModeCodes::MaxstreamRover, "CDialogMaxstreamRover", &CreateTopLevelDialog<CDialogMaxstreamRover>},
+        {ModeCodes::MaxstreamBase, "CDialogMaxstreamBase", &CreateTopLevelDialog<CDialogMaxstreamBase>},
     };
     return table;
 }
