@@ -19,6 +19,10 @@ struct SSimDeviceConfig {
     int guardMs = 1000;
     bool externalPower = false;
     bool linkUp = true;
+    std::string refuse;         // the radio answers "ERROR" to command lines beginning with this
+    int commandIdleMs = 0;      // AT radios drop command mode after this much silence
+    int replyPieceBytes = 0;    // replies go out in pieces of this many bytes (0: whole)
+    int replyPieceGapMs = 50;   // between two pieces
     std::vector<SSimMark> marks = BuiltInSimMarks();
     SSimMark reference = BuiltInSimMarks().front();
 };
@@ -37,7 +41,12 @@ public:
     bool RadioDirect() const { return m_config.direct || !m_receiver; }
 
 private:
+    // Everything the equipment sends passes here: whole, or in timed pieces.
+    std::string Emit(std::string out, long long nowMs);
+
     SSimDeviceConfig m_config;
+    std::string m_unsent;
+    long long m_nextPieceMs = 0;
     std::unique_ptr<CSimRadio> m_radio;
     std::unique_ptr<CSimReceiver> m_receiver;
 };

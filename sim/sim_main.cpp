@@ -106,6 +106,9 @@ int main(int argc, char** argv)
     config.guardMs = options.guardMs;
     config.externalPower = options.externalPower;
     config.linkUp = options.linkUp;
+    config.refuse = options.refuse;
+    config.commandIdleMs = options.commandIdleMs;
+    config.replyPieceBytes = options.replyPieceBytes;
     if (!options.marksFile.empty()) {
         if (!LoadSimMarks(options.marksFile, config.marks, error)) {
             std::fprintf(stderr, "varnel-sim: %s\n", error.c_str());

@@ -45,7 +45,7 @@ std::string CSimMaxstream::EscapeReply()
 std::string CSimMaxstream::Command(const std::string& line, long long nowMs)
 {
     const std::string cmd = SimUpper(line);
-    if (cmd.rfind("AT", 0) != 0)
+    if (cmd.rfind("AT", 0) != 0 || SimRefuses(Settings(), line))
         return "ERROR\r";
     const std::string body = cmd.substr(2);
     char hex[16];

@@ -46,6 +46,8 @@ std::string CSimMicrohard::Result(const std::string& line, const std::vector<std
 std::string CSimMicrohard::Command(const std::string& line, long long nowMs)
 {
     const std::string cmd = SimUpper(line);
+    if (SimRefuses(Settings(), line))
+        return Result(line, {}, false);
     if (cmd == "AT")
         return Result(line, {});
     if (cmd == "ATO" || cmd == "ATCN") {

@@ -32,6 +32,9 @@ std::string SimUsage()
            "  --guard-ms N            silence around \"+++\" for the AT radios (default 1000)\n"
            "  --power internal|external   base power source (default internal: a draining battery)\n"
            "  --link up|down          whether the radio hears its peer (default up)\n"
+           "  --refuse COMMAND        the radio answers ERROR to command lines beginning with COMMAND\n"
+           "  --command-idle-ms N     AT radios leave command mode after N ms without a byte\n"
+           "  --reply-pieces N        replies go out in pieces of N bytes, 50 ms apart\n"
            "  --help                  this text\n";
 }
 
@@ -108,6 +111,19 @@ bool ParseSimOptions(const std::vector<std::string>& args, SSimOptions& options,
                 return false;
             }
             options.linkUp = v == "up";
+        } else if (a == "--refuse") {
+            if (!value(options.refuse)) return false;
+            if (options.refuse.empty()) {
+                error = "--refuse needs a command";
+                return false;
+            }
+        } else if (a == "--command-idle-ms" || a == "--reply-pieces") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number < 1 || number > 600000 || number != static_cast<int>(number)) {
+                error = a + " needs a whole number from 1 to 600000";
+                return false;
+            }
+            (a == "--reply-pieces" ? options.replyPieceBytes : options.commandIdleMs) = static_cast<int>(number);
         } else {
             error = "unknown option " + a;
             return false;

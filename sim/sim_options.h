@@ -17,6 +17,9 @@ struct SSimOptions {
     int guardMs = 1000;               // silence that frames "+++"
     bool externalPower = false;       // base runs on external power instead of its battery
     bool linkUp = true;               // the radio hears its peer
+    std::string refuse;               // the radio answers "ERROR" to command lines beginning with this
+    int commandIdleMs = 0;            // AT radios drop command mode after this much silence (0: never)
+    int replyPieceBytes = 0;          // send replies in pieces of this many bytes (0: whole)
     bool help = false;
 };
 

@@ -13,6 +13,11 @@ std::string SimUpper(std::string text)
     return text;
 }
 
+bool SimRefuses(const SSimRadioSettings& settings, const std::string& line)
+{
+    return !settings.refuse.empty() && SimUpper(line).rfind(SimUpper(settings.refuse), 0) == 0;
+}
+
 std::unique_ptr<CSimRadio> MakeSimRadio(const std::string& family, const SSimRadioSettings& settings)
 {
     if (family == "microhard")
@@ -67,9 +72,14 @@ std::string CSimAtModem::Receive(std::string_view bytes, long long nowMs)
 
 std::string CSimAtModem::Tick(long long nowMs)
 {
+    if (m_commandMode && m_settings.commandIdleMs > 0 && nowMs - m_lastByteMs >= m_settings.commandIdleMs) {
+        m_commandMode = false;   // silently, as the radios do
+        m_lines.Clear();
+    }
     if (m_plusCount == 3 && nowMs - m_lastByteMs >= LenientGuard()) {
         m_plusCount = 0;
         m_commandMode = true;
+        m_lastByteMs = nowMs;   // idle time in command mode counts from here
         m_lines.Clear();
         return EscapeReply();
     }
@@ -78,5 +88,7 @@ std::string CSimAtModem::Tick(long long nowMs)
 
 long long CSimAtModem::NextEventMs() const
 {
-    return m_plusCount == 3 ? m_lastByteMs + LenientGuard() : -1;
+    if (m_plusCount == 3)
+        return m_lastByteMs + LenientGuard();
+    return m_commandMode && m_settings.commandIdleMs > 0 ? m_lastByteMs + m_settings.commandIdleMs : -1;
 }

@@ -11,7 +11,12 @@ struct SSimRadioSettings {
     int guardMs = 1000;     // silence that must frame "+++" (AT radios)
     bool linkUp = true;     // the radio hears its peer: signal readings and packet counts move
     bool baseRole = true;   // factory configuration to start from: base or rover
+    std::string refuse;     // command lines beginning with this (any case) are answered "ERROR"
+    int commandIdleMs = 0;  // AT radios leave command mode after this much silence (0: never)
 };
+
+// True when the settings make the radio refuse this command line.
+bool SimRefuses(const SSimRadioSettings& settings, const std::string& line);
 
 class CSimRadio {
 public:

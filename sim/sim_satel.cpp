@@ -20,6 +20,8 @@ std::string CSimSatel::Command(const std::string& line, long long nowMs)
     const std::string cmd = SimUpper(line);
     if (cmd.rfind("SL", 0) != 0)
         return {};
+    if (SimRefuses(m_settings, line))
+        return "ERROR\r\n";
     char text[96];
     if (cmd == "SL&F?") {
         // Transmit and receive frequency, then power and its setting: each value stands between two
