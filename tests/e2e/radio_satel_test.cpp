@@ -1,6 +1,5 @@
 // The Satel base and rover dialogs against the simulator, reached through Connect and Next.
 #include <QLabel>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSlider>
 
@@ -8,9 +7,9 @@
 
 namespace {
 
-QString Shown(QWidget& d, const char* label)
+QString Shown(CRadioDialog& d, const char* label)
 {
-    return FindControl<QLabel>(&d, label)->text();
+    return Find<QLabel>(d, label)->text();
 }
 
 }  // namespace
@@ -21,101 +20,83 @@ class RadioSatelTest : public QObject {
 private slots:
     void base()
     {
-        std::vector<SRadioMessage> messages;
+        QStringList messages;
         {
             // A radio that refuses the power: said so, nothing stored, the dialog stays.
             SimProcess sim(RadioSim("base", "satel", {"--refuse", "SL@P="}));
-            QVERIFY(sim.Started());
             CRadioSession s(sim, messages);
             s.Run([&](CRadioDialog& d) {
                 QCOMPARE(d.windowTitle(), QStringLiteral("Satel Base Radio Configuration"));
-                auto* slider = FindControl<QSlider>(&d, "sliderChannel");
+                auto* slider = Find<QSlider>(d, "sliderChannel");
                 QCOMPARE(slider->value(), 45);  // the simulator's 434.125 MHz
                 QCOMPARE(Shown(d, "labelChannel"), QStringLiteral("Channel: 45"));
                 QCOMPARE(Shown(d, "labelFrequency"), QStringLiteral("Frequency: 434.125MHZ"));
-                QVERIFY(FindControl<QRadioButton>(&d, "radioOneWatt")->isChecked());
-                // Moving the slider updates both labels and the model at once.
-                slider->setFocus();
+                QVERIFY(Find<QRadioButton>(d, "radioOneWatt")->isChecked());
+                // A move updates both labels (and what a screen reader hears) and the model at once.
                 QTest::keyClick(slider, Qt::Key_Left);
                 QCOMPARE(Shown(d, "labelChannel"), QStringLiteral("Channel: 44"));
-                QCOMPARE(Shown(d, "labelFrequency"), QStringLiteral("Frequency: 434.100MHZ"));
-                QCOMPARE(FindControl<QLabel>(&d, "labelFrequency")->accessibleName(), Shown(d, "labelFrequency"));
+                QCOMPARE(Find(d, "labelFrequency")->accessibleName(), QStringLiteral("Frequency: 434.100MHZ"));
                 QCOMPARE(s.Model.GetRadioFrequency(), 434.1);
-                FindControl<QRadioButton>(&d, "radioHalfWatt")->setChecked(true);
-                QTest::mouseClick(FindControl<QPushButton>(&d, "buttonCommit"), Qt::LeftButton);
-                QCOMPARE(messages.back().Text, QStringLiteral("Changes not confirmed: SL@P=500 - ERROR"));
-                QVERIFY(d.isVisible());
-                QVERIFY(slider->isEnabled());
+                Find<QRadioButton>(d, "radioHalfWatt")->setChecked(true);
+                Find<QPushButton>(d, "buttonCommit")->click();
+                QCOMPARE(messages.back(), QStringLiteral("Changes not confirmed: SL@P=500 - ERROR"));
+                QVERIFY(d.isVisible() && slider->isEnabled());
             });
-            QVERIFY(s.Sent().find("SL&F=434.100\r\nSL&F=434.100\r\nSL@P=500\r\nSL@P=500\r\n") != std::string::npos);
+            QVERIFY(s.Sent().find("SL&F=434.100\r\nSL&F=434.100\r\nSL@P=500\r\nSL@P=500\r\nATO\r\n") != std::string::npos);
             QVERIFY(s.Sent().find("SL**>") == std::string::npos);
-            QCOMPARE(s.Model.GetRadioPower(), 500);
         }
         SimProcess sim(RadioSim("base", "satel"));
-        QVERIFY(sim.Started());
-        {
-            CRadioSession s(sim, messages);
-            const int result = s.Run([&](CRadioDialog& d) {
-                QTest::keyClick(FindControl<QSlider>(&d, "sliderChannel"), Qt::Key_End);
-                QTest::mouseClick(FindControl<QPushButton>(&d, "buttonCommit"), Qt::LeftButton);
-            });
-            QCOMPARE(result, int(QDialog::Accepted));
-            QCOMPARE(messages.back().Text, QStringLiteral("Changes have been sent."));
-            QVERIFY(s.Sent().find("SL&F?\r\nSL&F=435.000\r\nSL&F=435.000\r\nSL@P=1000\r\nSL@P=1000\r\nSL**>\r\nATO\r\n") !=
-                    std::string::npos);
-        }
-        {
-            // The radio kept the committed frequency.
-            CRadioSession s(sim, messages);
-            s.Run([&](CRadioDialog& d) {
-                QCOMPARE(FindControl<QSlider>(&d, "sliderChannel")->value(), 80);
-                QCOMPARE(Shown(d, "labelFrequency"), QStringLiteral("Frequency: 435.000MHZ"));
-            });
-        }
+        CRadioSession s(sim, messages);
+        QCOMPARE(s.Run([&](CRadioDialog& d) {
+            QTest::keyClick(Find(d, "sliderChannel"), Qt::Key_End);
+            Find<QPushButton>(d, "buttonCommit")->click();
+        }),
+                 int(QDialog::Accepted));
+        QCOMPARE(messages.back(), QStringLiteral("Changes have been sent."));
+        QVERIFY(s.Sent().find("SL&F?\r\nSL&F=435.000\r\nSL&F=435.000\r\nSL@P=1000\r\nSL@P=1000\r\nSL**>\r\nATO\r\n") !=
+                std::string::npos);
+        CRadioSession again(sim, messages);  // the radio kept the committed frequency
+        again.Run([&](CRadioDialog& d) { QCOMPARE(Find<QSlider>(d, "sliderChannel")->value(), 80); });
     }
 
     void rover()
     {
-        std::vector<SRadioMessage> messages;
+        QStringList messages;
         {
             SimProcess sim(RadioSim("rover", "satel", {"--refuse", "SL&F="}));
-            QVERIFY(sim.Started());
             CRadioSession s(sim, messages);
             s.Run([&](CRadioDialog& d) {
                 QCOMPARE(d.windowTitle(), QStringLiteral("Satel Rover Radio Configuration"));
                 QCOMPARE(Shown(d, "labelChannel"), QStringLiteral("Channel: 45"));
-                auto* signal = FindControl<QLabel>(&d, "labelSignal");
+                auto* signal = Find<QLabel>(d, "labelSignal");
                 const QRegularExpression dbm(QStringLiteral("^-\\d+dBm$"));
                 QVERIFY(WaitUntil([&] { return dbm.match(signal->text()).hasMatch(); }, 3000));
                 QVERIFY(signal->accessibleName().endsWith(signal->text()));
-                QTest::mouseClick(FindControl<QPushButton>(&d, "buttonCommit"), Qt::LeftButton);
-                QCOMPARE(messages.back().Text, QStringLiteral("Changes not confirmed: SL&F=434.125 - ERROR"));
+                Find<QPushButton>(d, "buttonCommit")->click();
+                QCOMPARE(messages.back(), QStringLiteral("Changes not confirmed: SL&F=434.125 - ERROR"));
                 QVERIFY(d.isVisible());
                 // The poll goes on after the failure, and stops with the dialog.
                 const std::size_t asked = s.Sent().size();
                 QVERIFY(WaitUntil([&] { return s.Sent().find("SL@R?", asked) != std::string::npos; }, 3000));
             });
             const std::string sent = s.Sent();
-            QVERIFY(sent.find("ATO\r\nATCN\r\n$KBASE") != std::string::npos);
-            QVERIFY(sent.find("SL&F=434.125\r\nSL&F=434.125\r\n") != std::string::npos);
+            const auto closing = sent.find("ATO\r\nATCN\r\n$KBASE");
+            QVERIFY(sent.find("SL&F=434.125\r\nSL&F=434.125\r\n") < closing);
             QVERIFY(sent.find("SL**>") == std::string::npos);
-            QVERIFY(sent.find("SL@R?", sent.find("ATO\r\nATCN\r\n$KBASE")) == std::string::npos);
+            QVERIFY(sent.find("SL@R?", closing) == std::string::npos);
         }
         SimProcess sim(RadioSim("rover", "satel", {"--link", "down"}));
-        QVERIFY(sim.Started());
         CRadioSession s(sim, messages);
-        const int result = s.Run([&](CRadioDialog& d) {
-            auto* signal = FindControl<QLabel>(&d, "labelSignal");
-            QVERIFY(WaitUntil([&] { return signal->text() == QLatin1String("-110dBm"); }, 3000));
-            QTest::keyClick(FindControl<QSlider>(&d, "sliderChannel"), Qt::Key_Home);
+        QCOMPARE(s.Run([&](CRadioDialog& d) {
+            QVERIFY(WaitUntil([&] { return Shown(d, "labelSignal") == "-110dBm"; }, 3000));
+            QTest::keyClick(Find(d, "sliderChannel"), Qt::Key_Home);
             // A commit in the middle of a reading: the poll stops before anything is sent.
             const std::size_t before = s.Sent().size();
             QVERIFY(WaitUntil([&] { return s.Sent().find("SL@R?", before) != std::string::npos; }, 3000));
-            QTest::mouseClick(FindControl<QPushButton>(&d, "buttonCommit"), Qt::LeftButton);
-        });
-        QCOMPARE(result, int(QDialog::Accepted));
-        QCOMPARE(messages.back().Text, QStringLiteral("Changes have been sent."));
-        QCOMPARE(s.Model.GetRadioFrequency(), 433.0);
+            Find<QPushButton>(d, "buttonCommit")->click();
+        }),
+                 int(QDialog::Accepted));
+        QCOMPARE(messages.back(), QStringLiteral("Changes have been sent."));
         const std::string sent = s.Sent();
         const std::string commit = "SL&F=433.000\r\nSL&F=433.000\r\nSL**>\r\nATO\r\n";
         QVERIFY(sent.find(commit) != std::string::npos);

@@ -20,15 +20,10 @@
 #include "radio/radio_dialog_support.h"
 #include "support/sim_process.h"
 
-struct SRadioMessage {
-    QMessageBox::Icon Icon;
-    QString Text;
-};
-
-template <class T>
-T* FindControl(QWidget* parent, const char* name)
+template <class T = QWidget>
+T* Find(QWidget& parent, const char* name)
 {
-    T* child = parent->findChild<T*>(QString::fromLatin1(name));
+    T* child = parent.findChild<T*>(QString::fromLatin1(name));
     if (!child)
         qFatal("no control %s", name);
     return child;
@@ -52,63 +47,48 @@ inline SimProcess::Options RadioSim(const char* receiver, const char* radio, std
 
 class CRadioSession {
 public:
-    using Scenario = std::function<void(CRadioDialog& dialog)>;
-
-    CRadioSession(SimProcess& sim, std::vector<SRadioMessage>& messages) : m_Sim(sim)
+    CRadioSession(SimProcess& sim, QStringList& messages) : m_Sim(sim), m_SentBefore(sim.Received().size())
     {
         Dlg.SetModel(&Model);
-        auto* ports = FindControl<QComboBox>(&Dlg, "comboPort");
+        auto* ports = Find<QComboBox>(Dlg, "comboPort");
         ports->setCurrentIndex(ports->findData(sim.ComNumber()));
-        CRadioDialog::SetMessageHook([&messages](QMessageBox::Icon icon, const QString&, const QString& text) {
-            messages.push_back({icon, text});
-        });
+        CRadioDialog::SetMessageHook([&messages](QMessageBox::Icon, const QString&, const QString& text) { messages << text; });
     }
 
-    // The working dialog's result (-1 when none ran).
-    int Run(const Scenario& scenario)
+    // Connect, Next, then `scenario` in the radio dialog, which should end it; the dialog's result.
+    int Run(const std::function<void(CRadioDialog&)>& scenario)
     {
         int result = -1;
         Dlg.SetDialogHook([&](QDialog* d) {
             if (auto* wizard = qobject_cast<CDialogConnect*>(d)) {
                 QObject::connect(wizard, &CDialogConnect::Finished, wizard, [wizard] {
-                    QTimer::singleShot(0, wizard, [wizard] {
-                        QTest::mouseClick(wizard->findChild<QPushButton*>("buttonNext"), Qt::LeftButton);
+                    QTimer::singleShot(0, wizard, [wizard] { Find<QPushButton>(*wizard, "buttonNext")->click(); });
+                });
+            } else if (auto* radio = qobject_cast<CRadioDialog*>(d)) {
+                QObject::connect(radio, &QDialog::finished, radio, [&result](int r) { result = r; });
+                QObject::connect(radio, &CRadioDialog::Ready, radio, [radio, scenario] {
+                    QTimer::singleShot(0, radio, [radio, scenario] {
+                        scenario(*radio);
+                        if (radio->isVisible())  // a failed check: never hang
+                            radio->reject();
                     });
                 });
-                QTimer::singleShot(20000, wizard, [wizard] { wizard->reject(); });
-                return;
             }
-            auto* radio = qobject_cast<CRadioDialog*>(d);
-            if (!radio)
-                return;
-            QObject::connect(radio, &QDialog::finished, radio, [&result](int r) { result = r; });
-            QObject::connect(radio, &CRadioDialog::Ready, radio, [radio, scenario] {
-                QTimer::singleShot(0, radio, [radio, scenario] {
-                    scenario(*radio);
-                    if (radio->isVisible())  // a failed check: never hang
-                        radio->reject();
-                });
-            });
-            QTimer::singleShot(60000, radio, [radio] { radio->done(QDialog::Rejected); });
+            QTimer::singleShot(60000, d, [d] { d->done(QDialog::Rejected); });
         });
-        SentBefore = m_Sim.Received().size();
-        FindControl<QRadioButton>(&Dlg, "radioRadio")->setChecked(true);
-        QTest::mouseClick(FindControl<QPushButton>(&Dlg, "buttonConnect"), Qt::LeftButton);
+        Find<QRadioButton>(Dlg, "radioRadio")->setChecked(true);
+        Find<QPushButton>(Dlg, "buttonConnect")->click();
         QTest::qWait(250);  // the closing sentences reach the log
         return result;
     }
 
-    // What the simulator received since Run began.
-    std::string Sent() const
-    {
-        const std::string all = m_Sim.Received();
-        return SentBefore < all.size() ? all.substr(SentBefore) : std::string();
-    }
+    // What the simulator received since this session began.
+    std::string Sent() const { return m_Sim.Received().substr(m_SentBefore); }
 
     CModel Model;
     CorrinDlg Dlg;
-    std::size_t SentBefore = 0;
 
 private:
     SimProcess& m_Sim;
+    std::size_t m_SentBefore;
 };
