@@ -16,16 +16,16 @@ void FillRadioIds(QComboBox* combo, int selected)
     combo->setCurrentIndex(selected >= 0 && selected <= Maxstream::MaxRadioId ? selected : -1);
 }
 
-bool ShowReadRadioId(QComboBox* combo, const SQueryResult& result, SQueryResult& failure)
+std::optional<SQueryResult> ShowReadRadioId(QComboBox* combo, const SQueryResult& result)
 {
     const std::optional<int> id = result.Ok ? Maxstream::RadioIdFromValue(result.Value) : std::nullopt;
     combo->setCurrentIndex(id ? *id : -1);
     if (id)
-        return true;
-    failure = result;
+        return std::nullopt;
+    SQueryResult failure = result;
     if (result.Ok)  // an answer, but no ID of 0..9: report what the radio said
         failure.Reply = PlainRadioText(result.Value, RadioTiming::ShownReplyLength);
-    return false;
+    return failure;
 }
 
 }  // namespace MaxstreamUi
@@ -58,16 +58,15 @@ void CDialogMaxstreamBase::showEvent(QShowEvent* event)
 
 void CDialogMaxstreamBase::ReadRadio()
 {
-    SQueryResult failure;
-    bool ok = false;
+    std::optional<SQueryResult> failure;
     {
         CBusy busy(*this);
-        ok = MaxstreamUi::ShowReadRadioId(m_Ui->comboRadioId,
-                                          RunQuery(Link(), Maxstream::QueryRadioId, Maxstream::ValueRule()), failure);
+        failure = MaxstreamUi::ShowReadRadioId(m_Ui->comboRadioId,
+                                               RunQuery(Link(), Maxstream::QueryRadioId, Maxstream::ValueRule()));
     }
     UpdateCommit();
-    if (!ok)
-        ShowReadFailed(failure);
+    if (failure)
+        ShowReadFailed(*failure);
     emit Ready();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "radio/radio_dialog_support.h"
 
 class QComboBox;
@@ -32,7 +34,7 @@ private:
 namespace MaxstreamUi {
 // Entries "0".."9" with their numbers as item data; `selected` outside 0..9 selects none.
 void FillRadioIds(QComboBox* combo, int selected);
-// Selects the radio ID of an "ATDT?" answer; false, with nothing selected and what to report in
-// `failure`, when the query failed or the radio reported no ID of 0..9.
-bool ShowReadRadioId(QComboBox* combo, const SQueryResult& result, SQueryResult& failure);
+// Selects the radio ID of an "ATDT?" answer. When the query failed or the radio reported no ID of
+// 0..9, selects none and returns what to report.
+std::optional<SQueryResult> ShowReadRadioId(QComboBox* combo, const SQueryResult& result);
 }  // namespace MaxstreamUi

@@ -47,20 +47,19 @@ void CDialogMaxstreamRover::resizeEvent(QResizeEvent* event)
 
 void CDialogMaxstreamRover::ReadRadio()
 {
-    SQueryResult failure;
-    bool ok = false;
+    std::optional<SQueryResult> failure;
     {
         // The query finishes before the thread starts: the port has one user at a time.
         CBusy busy(*this);
-        ok = MaxstreamUi::ShowReadRadioId(m_Ui->comboRadioId,
-                                          RunQuery(Link(), Maxstream::QueryRadioId, Maxstream::ValueRule()), failure);
-        if (ok)
+        failure = MaxstreamUi::ShowReadRadioId(m_Ui->comboRadioId,
+                                               RunQuery(Link(), Maxstream::QueryRadioId, Maxstream::ValueRule()));
+        if (!failure)
             StartPoller();
     }
     UpdateCommit();
     // After a failed read no thread runs and the signal text stays as it is.
-    if (!ok)
-        ShowReadFailed(failure);
+    if (failure)
+        ShowReadFailed(*failure);
     emit Ready();
 }
 

@@ -43,15 +43,15 @@ void CSatelChannel::OnMoved(int channel)
         m_Model->SetRadioFrequency(megahertz);
 }
 
-void CSatelChannel::ReadFrequency(CRadioLink& link, SQueryResult& failure, bool& ok)
+std::optional<SQueryResult> CSatelChannel::ReadFrequency(CRadioLink& link)
 {
     SQueryResult result = RunQuery(link, Satel::QueryFrequency, Satel::MarkerRule(Satel::FrequencyMarker));
     std::optional<double> megahertz = result.Ok ? Satel::FrequencyFromValue(result.Value) : std::nullopt;
-    ok = megahertz.has_value();
-    if (!ok) {
+    std::optional<SQueryResult> failure;
+    if (!megahertz) {
         failure = result;
-        if (result.Ok)
-            failure.Reply = PlainRadioText(result.Value, RadioTiming::ShownReplyLength);
+        if (result.Ok)  // an answer, but no number in it: report what the radio said
+            failure->Reply = PlainRadioText(result.Value, RadioTiming::ShownReplyLength);
         // Not a silent retune: the operator is told, and sees what the connection found.
         megahertz = m_Model ? m_Model->GetRadioFrequency() : Satel::LowestMHz;
     }
@@ -63,6 +63,7 @@ void CSatelChannel::ReadFrequency(CRadioLink& link, SQueryResult& failure, bool&
     }
     if (m_Model)
         m_Model->SetRadioFrequency(*megahertz);
+    return failure;
 }
 
 CDialogSatelBase::CDialogSatelBase(QWidget* parent, CSerialPort* port, CModel* model)
@@ -96,14 +97,13 @@ void CDialogSatelBase::showEvent(QShowEvent* event)
 
 void CDialogSatelBase::ReadRadio()
 {
-    SQueryResult failure;
-    bool ok = false;
+    std::optional<SQueryResult> failure;
     {
         CBusy busy(*this);
-        m_Channel->ReadFrequency(Link(), failure, ok);
+        failure = m_Channel->ReadFrequency(Link());
     }
-    if (!ok)
-        ShowReadFailed(failure);
+    if (failure)
+        ShowReadFailed(*failure);
     emit Ready();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 #include "radio/radio_dialog_support.h"
 
 class CModel;
@@ -41,9 +43,10 @@ public:
     CSatelChannel(CRadioDialog& dialog, CModel* model, QSlider* slider, QLabel* channel, QLabel* frequency,
                   QString channelCaption, QString frequencyCaption);
 
-    // Reads the frequency; shows it and puts it into the model. A failed read is reported, and the
-    // frequency the connection found is shown instead where there is one.
-    void ReadFrequency(CRadioLink& link, SQueryResult& failure, bool& ok);
+    // Reads the frequency, shows it and puts it into the model; a frequency outside the channels
+    // becomes channel 0. After a failed read (returned, to be reported) the frequency the connection
+    // found stands in.
+    std::optional<SQueryResult> ReadFrequency(CRadioLink& link);
 
 private:
     void Show(int channel, double megahertz);

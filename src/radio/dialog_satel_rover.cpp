@@ -35,15 +35,14 @@ void CDialogSatelRover::showEvent(QShowEvent* event)
 
 void CDialogSatelRover::ReadRadio()
 {
-    SQueryResult failure;
-    bool ok = false;
+    std::optional<SQueryResult> failure;
     {
         CBusy busy(*this);
-        m_Channel->ReadFrequency(Link(), failure, ok);
+        failure = m_Channel->ReadFrequency(Link());
     }
     StartPoll();
-    if (!ok)
-        ShowReadFailed(failure);
+    if (failure)
+        ShowReadFailed(*failure);
     emit Ready();
 }
 
