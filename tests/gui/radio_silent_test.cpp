@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -66,8 +67,13 @@ private slots:
             c.Prepare(model);
             std::unique_ptr<CRadioDialog> dialog(c.Make(&model));
             QSignalSpy ready(dialog.get(), &CRadioDialog::Ready);
+            int ticks = 0;  // the window keeps dispatching events through the 2 s read
+            QTimer ticker;
+            connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+            ticker.start(50);
             dialog->show();
             QVERIFY(ready.wait(10000));
+            QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
             QCOMPARE(messages, QStringList{QStringLiteral("Read configuration failed - no answer")});
             QVERIFY2(c.Check(*dialog, model), qPrintable(dialog->windowTitle()));
             dialog->reject();
