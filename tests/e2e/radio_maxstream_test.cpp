@@ -54,7 +54,9 @@ private slots:
         QVERIFY(s.Sent().find(Lines({"ATRE", "ATDT=7", "ATHP=7", "ATBR=0", "ATRR=0", "ATMT=0", "ATTX=1", "ATPL=4",
                                      "ATCT=C8", "ATWR", "ATO"})) != std::string::npos);
         CRadioSession again(sim, messages);  // the radio kept the committed ID
-        again.Run([&](CRadioDialog& d) { QCOMPARE(Find<QComboBox>(d, "comboRadioId")->currentText(), QStringLiteral("7")); });
+        again.Run([&](CRadioDialog& d) {
+            QCOMPARE(Find<QComboBox>(d, "comboRadioId")->currentText(), QStringLiteral("7"));
+        });
     }
 
     void rover()

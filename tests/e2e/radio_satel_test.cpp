@@ -42,7 +42,8 @@ private slots:
                 QCOMPARE(messages.back(), QStringLiteral("Changes not confirmed: SL@P=500 - ERROR"));
                 QVERIFY(d.isVisible() && slider->isEnabled());
             });
-            QVERIFY(s.Sent().find("SL&F=434.100\r\nSL&F=434.100\r\nSL@P=500\r\nSL@P=500\r\nATO\r\n") != std::string::npos);
+            const std::string refused = "SL&F=434.100\r\nSL&F=434.100\r\nSL@P=500\r\nSL@P=500\r\nATO\r\n";
+            QVERIFY(s.Sent().find(refused) != std::string::npos);
             QVERIFY(s.Sent().find("SL**>") == std::string::npos);
         }
         SimProcess sim(RadioSim("base", "satel"));

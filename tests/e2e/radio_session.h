@@ -52,7 +52,8 @@ public:
         Dlg.SetModel(&Model);
         auto* ports = Find<QComboBox>(Dlg, "comboPort");
         ports->setCurrentIndex(ports->findData(sim.ComNumber()));
-        CRadioDialog::SetMessageHook([&messages](QMessageBox::Icon, const QString&, const QString& text) { messages << text; });
+        CRadioDialog::SetMessageHook(
+            [&messages](QMessageBox::Icon, const QString&, const QString& text) { messages << text; });
     }
 
     // Connect, Next, then `scenario` in the radio dialog, which should end it; the dialog's result.

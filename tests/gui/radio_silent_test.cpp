@@ -44,7 +44,8 @@ private slots:
              [](CModel& m) { m.SetRadio2BValue(3); },
              [&](CRadioDialog& d, CModel&) {
                  return static_cast<QComboBox*>(find(d, "comboRadioId"))->currentIndex() == -1 &&
-                        !find(d, "buttonCommit")->isEnabled() && !static_cast<CDialogMaxstreamRover&>(d).Poller().Running() &&
+                        !find(d, "buttonCommit")->isEnabled() &&
+                        !static_cast<CDialogMaxstreamRover&>(d).Poller().Running() &&
                         text(d, "labelSignal") == "Reading";
              }},
             // No silent retune: the frequency the connection found stays.
@@ -56,10 +57,14 @@ private slots:
              [&](CRadioDialog& d, CModel& m) {
                  return static_cast<QSlider*>(find(d, "sliderChannel"))->value() == 60 &&
                         text(d, "labelFrequency") == "Frequency: 434.500MHZ" &&
-                        static_cast<QRadioButton*>(find(d, "radioHalfWatt"))->isChecked() && m.GetRadioFrequency() == 434.5;
+                        static_cast<QRadioButton*>(find(d, "radioHalfWatt"))->isChecked() &&
+                        m.GetRadioFrequency() == 434.5;
              }},
-            {[](CModel* m) { return new CDialogSatelRover(nullptr, nullptr, m); }, [](CModel& m) { m.SetRadioFrequency(0); },
-             [&](CRadioDialog& d, CModel& m) { return text(d, "labelChannel") == "Channel: 0" && m.GetRadioFrequency() == 433.0; }},
+            {[](CModel* m) { return new CDialogSatelRover(nullptr, nullptr, m); },
+             [](CModel& m) { m.SetRadioFrequency(0); },
+             [&](CRadioDialog& d, CModel& m) {
+                 return text(d, "labelChannel") == "Channel: 0" && m.GetRadioFrequency() == 433.0;
+             }},
         };
         for (const auto& c : cases) {
             messages.clear();
