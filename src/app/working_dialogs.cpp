@@ -4,24 +4,26 @@
 
 #include "connection/model.h"
 #include "marks/dialog_base_marks.h"
+#include "radio/dialog_maxstream_base.h"
+#include "radio/dialog_maxstream_rover.h"
 #include "radio/dialog_microhard_base.h"
 #include "radio/dialog_microhard_rover.h"
+#include "radio/dialog_satel_base.h"
+#include "radio/dialog_satel_rover.h"
 
 namespace {
 
-// The one table from mode code to working dialog. A dialog joins by filling its factory, e.g.
-//   {ModeCodes::BaseConfiguration, "CDialogBaseMarks", &CreateChildDialog<CDialogBaseMarks>},
-//   {ModeCodes::SatelBase, "CDialogSatelBase", &CreateTopLevelDialog<CDialogSatelBase>},
+// The one table from mode code to working dialog.
 std::vector<SWorkingDialog>& Table()
 {
     static std::vector<SWorkingDialog> table = {
         {ModeCodes::BaseConfiguration, "CDialogBaseMarks", &CreateChildDialog<CDialogBaseMarks>},
-        {ModeCodes::SatelBase, "CDialogSatelBase", {}},
-        {ModeCodes::SatelRover, "CDialogSatelRover", {}},
+        {ModeCodes::SatelBase, "CDialogSatelBase", &CreateTopLevelDialog<CDialogSatelBase>},
+        {ModeCodes::SatelRover, "CDialogSatelRover", &CreateTopLevelDialog<CDialogSatelRover>},
         {ModeCodes::MicrohardRover, "CDialogMicrohardRover", &CreateTopLevelDialog<CDialogMicrohardRover>},
         {ModeCodes::MicrohardBase, "CDialogMicrohardBase", &CreateTopLevelDialog<CDialogMicrohardBase>},
-        {ModeCodes::MaxstreamRover, "CDialogMaxstreamRover", {}},
-        {ModeCodes::MaxstreamBase, "CDialogMaxstreamBase", {}},
+        {ModeCodes::MaxstreamRover, "CDialogMaxstreamRover", &CreateTopLevelDialog<CDialogMaxstreamRover>},
+        {ModeCodes::MaxstreamBase, "CDialogMaxstreamBase", &CreateTopLevelDialog<CDialogMaxstreamBase>},
     };
     return table;
 }

@@ -54,11 +54,22 @@ constexpr int MaxstreamGdStepMs = 20;
 constexpr int MaxstreamDbWaitMs = 2000;
 constexpr int MaxstreamDbStepMs = 100;
 constexpr std::size_t MaxstreamReadSize = 1024;
+constexpr std::size_t MaxstreamCollectLimit = 4096;
+constexpr int MaxstreamSettleMs = 200;         // after the escape, before the stale bytes go
+constexpr int MaxstreamCommandPauseMs = 20;    // after each commit line
 
 // Satel.
 constexpr int SatelFirstPollMs = 100;
 constexpr int SatelPollMs = 2000;
 constexpr std::size_t SatelPollCollectLimit = 4096;
+constexpr int SatelAskGapMs = 200;             // between the three "SL@R?"
+constexpr int SatelLastAskMs = 100;            // after the third, before the first read
+constexpr int SatelCollectMs = 2000;
+constexpr int SatelCollectStepMs = 20;
+constexpr std::size_t SatelReadSize = 1024;
+constexpr int SatelPairPauseMs = 100;          // between the two spellings of a setting
+constexpr int SatelSettingPauseMs = 300;       // after the last setting
+constexpr int SatelStorePauseMs = 20;          // after "SL**>"
 
 // Signal readings above this are no signal.
 constexpr int NoSignalAbove = 120;

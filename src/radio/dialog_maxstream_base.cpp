@@ -1,0 +1,93 @@
+#include "radio/dialog_maxstream_base.h"
+
+#include <QComboBox>
+#include <QTimer>
+
+#include "radio/maxstream_dialect.h"
+#include "radio/radio_timing.h"
+#include "ui_dialog_maxstream_base.h"
+
+namespace MaxstreamUi {
+
+void FillRadioIds(QComboBox* combo, int selected)
+{
+    for (int id = 0; id <= Maxstream::MaxRadioId; ++id)
+        combo->addItem(QString::number(id), id);
+    combo->setCurrentIndex(selected >= 0 && selected <= Maxstream::MaxRadioId ? selected : -1);
+}
+
+std::optional<SQueryResult> ShowReadRadioId(QComboBox* combo, const SQueryResult& result)
+{
+    const std::optional<int> id = result.Ok ? Maxstream::RadioIdFromValue(result.Value) : std::nullopt;
+    combo->setCurrentIndex(id ? *id : -1);
+    if (id)
+        return std::nullopt;
+    SQueryResult failure = result;
+    if (result.Ok)  // an answer, but no ID of 0..9: report what the radio said
+        failure.Reply = PlainRadioText(result.Value, RadioTiming::ShownReplyLength);
+    return failure;
+}
+
+}  // namespace MaxstreamUi
+
+CDialogMaxstreamBase::CDialogMaxstreamBase(QWidget* parent, CSerialPort* port, CModel* model)
+    : CRadioDialog(parent, port, model), m_Ui(new Ui::CDialogMaxstreamBase)
+{
+    m_Ui->setupUi(this);
+    MaxstreamUi::FillRadioIds(m_Ui->comboRadioId, -1);
+    connect(m_Ui->comboRadioId, &QComboBox::currentIndexChanged, this, &CDialogMaxstreamBase::UpdateCommit);
+    connect(m_Ui->buttonCommit, &QPushButton::clicked, this, &CDialogMaxstreamBase::OnCommit);
+    connect(m_Ui->buttonCancel, &QPushButton::clicked, this, &CDialogMaxstreamBase::reject);
+    UpdateCommit();
+}
+
+CDialogMaxstreamBase::~CDialogMaxstreamBase()
+{
+    delete m_Ui;
+}
+
+void CDialogMaxstreamBase::showEvent(QShowEvent* event)
+{
+    if (!m_Started) {
+        m_Started = true;
+        // Once the window is on screen; the query's pauses keep it painting.
+        QTimer::singleShot(0, this, &CDialogMaxstreamBase::ReadRadio);
+    }
+    CRadioDialog::showEvent(event);
+}
+
+void CDialogMaxstreamBase::ReadRadio()
+{
+    std::optional<SQueryResult> failure;
+    {
+        CBusy busy(*this);
+        failure = MaxstreamUi::ShowReadRadioId(m_Ui->comboRadioId,
+                                               RunQuery(Link(), Maxstream::QueryRadioId, Maxstream::ValueRule()));
+    }
+    UpdateCommit();
+    if (failure)
+        ShowReadFailed(*failure);
+    emit Ready();
+}
+
+void CDialogMaxstreamBase::UpdateCommit()
+{
+    m_Ui->buttonCommit->setEnabled(!Busy() && m_Ui->comboRadioId->currentIndex() >= 0);
+}
+
+void CDialogMaxstreamBase::OnCommit()
+{
+    const int index = m_Ui->comboRadioId->currentIndex();
+    if (Busy() || index < 0)
+        return;
+    SCommitResult result;
+    {
+        CBusy busy(*this);
+        result = RunCommit(Link(), Maxstream::BaseCommit(m_Ui->comboRadioId->itemData(index).toInt()));
+    }
+    UpdateCommit();
+    if (result.Ok)
+        FinishCommitted();
+    else
+        ShowNotConfirmed(result);
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+// One "Radio Configuration" Connect on the simulator, as the operator makes it (Connect, Next),
+// with a scenario that runs inside the working radio dialog once it has read the radio. Message
+// boxes are recorded instead of shown.
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/corrin_dlg.h"
+#include "connection/dialog_connect.h"
+#include "connection/model.h"
+#include "radio/radio_dialog_support.h"
+#include "support/sim_process.h"
+
+template <class T = QWidget>
+T* Find(QWidget& parent, const char* name)
+{
+    T* child = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!child)
+        qFatal("no control %s", name);
+    return child;
+}
+
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    for (int ms = 0; ms < timeoutMs && !done(); ms += 20)
+        QTest::qWait(20);
+    return done();
+}
+
+inline SimProcess::Options RadioSim(const char* receiver, const char* radio, std::vector<std::string> extra = {})
+{
+    SimProcess::Options o;
+    o.receiver = receiver;
+    o.radio = radio;
+    o.extraArgs = std::move(extra);
+    return o;
+}
+
+class CRadioSession {
+public:
+    CRadioSession(SimProcess& sim, QStringList& messages) : m_Sim(sim), m_SentBefore(sim.Received().size())
+    {
+        Dlg.SetModel(&Model);
+        auto* ports = Find<QComboBox>(Dlg, "comboPort");
+        ports->setCurrentIndex(ports->findData(sim.ComNumber()));
+        CRadioDialog::SetMessageHook(
+            [&messages](QMessageBox::Icon, const QString&, const QString& text) { messages << text; });
+    }
+
+    // Connect, Next, then `scenario` in the radio dialog, which should end it; the dialog's result.
+    int Run(const std::function<void(CRadioDialog&)>& scenario)
+    {
+        int result = -1;
+        Dlg.SetDialogHook([&](QDialog* d) {
+            if (auto* wizard = qobject_cast<CDialogConnect*>(d)) {
+                QObject::connect(wizard, &CDialogConnect::Finished, wizard, [wizard] {
+                    QTimer::singleShot(0, wizard, [wizard] { Find<QPushButton>(*wizard, "buttonNext")->click(); });
+                });
+            } else if (auto* radio = qobject_cast<CRadioDialog*>(d)) {
+                QObject::connect(radio, &QDialog::finished, radio, [&result](int r) { result = r; });
+                QObject::connect(radio, &CRadioDialog::Ready, radio, [radio, scenario] {
+                    QTimer::singleShot(0, radio, [radio, scenario] {
+                        scenario(*radio);
+                        if (radio->isVisible())  // a failed check: never hang
+                            radio->reject();
+                    });
+                });
+            }
+            QTimer::singleShot(60000, d, [d] { d->done(QDialog::Rejected); });
+        });
+        Find<QRadioButton>(Dlg, "radioRadio")->setChecked(true);
+        Find<QPushButton>(Dlg, "buttonConnect")->click();
+        QTest::qWait(250);  // the closing sentences reach the log
+        return result;
+    }
+
+    // What the simulator received since this session began.
+    std::string Sent() const { return m_Sim.Received().substr(m_SentBefore); }
+
+    CModel Model;
+    CorrinDlg Dlg;
+
+private:
+    SimProcess& m_Sim;
+    std::size_t m_SentBefore;
+};
