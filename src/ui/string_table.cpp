@@ -75,6 +75,7 @@ constexpr std::array<const char*, StringIds::Last - StringIds::First + 1> kTexts
 // Kept in ascending id order; the blocks are listed in string_table.h.
 constexpr SStringEntry kAddedTexts[] = {
     {0, nullptr},  // keeps the array non-empty; never looked up
+    {350, "Connection Failed, only a Microhard radio can be connected directly."},
 };
 
 }  // namespace

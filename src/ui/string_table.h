@@ -80,6 +80,7 @@ constexpr int WritingCoordinates = 216;
 //   300-309 base configuration dialog, 310-319 advanced settings, 320-329 map,
 //   330-349 radio dialogs, 350-359 connection and port messages.
 namespace StringIds {
+constexpr int DirectNeedsMicrohard = 350;
 }  // namespace StringIds
 
 struct SStringEntry {
