@@ -325,12 +325,12 @@ TEST_F(SerialPortTest, CloseWaitsForAWriteInProgress)
     CSerialPort port;
     ASSERT_TRUE(port.Open(7, 19200));
     Stall(probe);
-    ::close(probe);
 
     std::jthread writer([&] { port.WriteLine("$JRTK,17"); });
     std::this_thread::sleep_for(200ms);
     port.Close();
-    // The lowest free descriptor, very likely the port's old one: the write must not land here.
+    // The lowest free descriptor (the probe is still open), very likely the port's old one: the
+    // write must not land here.
     char name[] = "/tmp/varnel-serial-reuse-XXXXXX";
     const int reused = ::mkstemp(name);
     ASSERT_GE(reused, 0);
@@ -340,6 +340,7 @@ TEST_F(SerialPortTest, CloseWaitsForAWriteInProgress)
     EXPECT_EQ(st.st_size, 0);
     ::close(reused);
     ::unlink(name);
+    ::close(probe);
 }
 
 } // namespace
