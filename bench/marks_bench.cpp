@@ -1,8 +1,12 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <unordered_set>
 #include <vector>
@@ -125,6 +129,45 @@ static void BM_MarkFile_Load100k(benchmark::State& state)
     fs::remove(file);
 }
 BENCHMARK(BM_MarkFile_Load100k)->Unit(benchmark::kMillisecond);
+
+// The largest file loading accepts, all of it one mark repeated: the memory it takes beyond the
+// file's own bytes stays small (peak_growth_per_file_byte near 1, not the ~30 of keeping every record).
+static void BM_MarkFile_LoadRepeated16MiB(benchmark::State& state)
+{
+    const fs::path file = BenchFile();
+    const std::uint32_t count = static_cast<std::uint32_t>((CMarkFile::MaxFileBytes - 4 - SBatterySettings::ArchiveSize) / 3);
+    {
+        // Written in pieces, so that the process's peak before loading stays small.
+        std::ofstream out(file, std::ios::binary);
+        for (int i = 0; i < 4; ++i)
+            out.put(static_cast<char>((count >> (8 * i)) & 0xFF));
+        const std::string zeros(3 * 65536, '\0');
+        for (std::uint64_t left = std::uint64_t{count} * 3 + SBatterySettings::ArchiveSize; left > 0;) {
+            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, zeros.size()));
+            out.write(zeros.data(), static_cast<std::streamsize>(n));
+            left -= n;
+        }
+    }
+    const auto peakKiB = [] {
+        rusage u{};
+        ::getrusage(RUSAGE_SELF, &u);
+        return static_cast<double>(u.ru_maxrss);
+    };
+    // The function runs more than once (the library first sizes the run): the peak before the first.
+    static const double before = peakKiB();
+    std::string error;
+    for (auto _ : state) {
+        CMarkList list;
+        CBaseSettings settings;
+        if (!CMarkFile::Load(file, CMarkFile::ELoadMode::Replace, list, settings, error))
+            state.SkipWithError(error.c_str());
+        benchmark::DoNotOptimize(list.Size());
+    }
+    state.counters["peak_growth_per_file_byte"] = (peakKiB() - before) * 1024 / static_cast<double>(fs::file_size(file));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(file)));
+    fs::remove(file);
+}
+BENCHMARK(BM_MarkFile_LoadRepeated16MiB)->Unit(benchmark::kMillisecond);
 
 static void BM_ParseReply(benchmark::State& state)
 {

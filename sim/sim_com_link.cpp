@@ -55,6 +55,36 @@ bool ClearDead(const std::string& dir, int number)
     return true;
 }
 
+// A simulator killed outright (SIGKILL) leaves its link behind, pointing at a pseudo-terminal that
+// went with it. Such links are swept, whatever their number; a dangling link elsewhere (a pinned
+// USB adapter that is unplugged) is the operator's and stays.
+void SweepDeadPtyLinks(const std::string& dir)
+{
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return;
+    std::vector<std::string> dead;
+    while (dirent* e = readdir(d)) {
+        std::string lower = e->d_name;
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower.size() <= 3 || lower.compare(0, 3, "com") != 0 ||
+            lower.find_first_not_of("0123456789", 3) != std::string::npos)
+            continue;
+        const std::string path = dir + "/" + e->d_name;
+        char target[4096];
+        const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+        if (n <= 0)
+            continue;
+        target[n] = '\0';
+        if (std::strncmp(target, "/dev/pts/", 9) == 0 && IsDeadLink(path))
+            dead.push_back(path);
+    }
+    closedir(d);
+    for (const std::string& path : dead)
+        unlink(path.c_str());
+}
+
 class CDirLock {
 public:
     explicit CDirLock(const std::string& dir)
@@ -86,6 +116,7 @@ int ClaimSimComLink(const std::string& dir, const std::string& target, int wante
     // Simulators serialise among themselves on the lock; symlink(2) stays the atomic claim, so an
     // alias made by anyone else at the same moment is never overwritten.
     CDirLock lock(dir);
+    SweepDeadPtyLinks(dir);
     const int first = wanted > 0 ? wanted : FirstFree;
     const int last = wanted > 0 ? wanted : LastNumber;
     for (int n = first; n <= last; ++n) {

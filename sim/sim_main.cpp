@@ -149,6 +149,11 @@ int main(int argc, char** argv)
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
 
     const std::string dir = ComAliasDir();
+    if (dir.empty()) {
+        std::fprintf(stderr, "varnel-sim: no COM alias folder: there is no home folder; set VARNEL_COM_DIR\n");
+        close(master);
+        return 1;
+    }
     const int com = ClaimSimComLink(dir, slave, options.com, error);
     if (com < 0) {
         std::fprintf(stderr, "varnel-sim: %s\n", error.c_str());

@@ -1,10 +1,16 @@
 #include "sim_receiver.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
+#include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -62,12 +68,44 @@ std::vector<SSimMark> BuiltInSimMarks()
 
 bool LoadSimMarks(const std::string& path, std::vector<SSimMark>& marks, std::string& error)
 {
-    std::ifstream in(path);
-    if (!in) {
-        error = "cannot read marks file " + path;
+    // Only a regular file of modest size: a folder, /dev/zero or a FIFO would fail oddly, read for
+    // ever or block. Non-blocking, so that opening a FIFO returns at once.
+    constexpr off_t MaxBytes = 16 * 1024 * 1024;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot read marks file " + path + ": " + std::strerror(errno);
         return false;
     }
-    marks.clear();
+    struct stat st {};
+    std::string text;
+    bool ok = fstat(fd, &st) == 0;
+    if (ok && !S_ISREG(st.st_mode))
+        error = "marks file " + path + " is not a regular file";
+    else if (ok && st.st_size > MaxBytes)
+        error = "marks file " + path + " is larger than 16 MiB";
+    else if (!ok)
+        error = "cannot read marks file " + path + ": " + std::strerror(errno);
+    ok = ok && error.empty();
+    char chunk[65536];
+    while (ok) {
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || static_cast<off_t>(text.size()) + n > MaxBytes) {
+            if (n < 0)
+                error = "cannot read marks file " + path + ": " + std::strerror(errno);
+            else if (n > 0)
+                error = "marks file " + path + " is larger than 16 MiB";
+            break;
+        }
+        text.append(chunk, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    if (!error.empty())
+        return false;
+
+    std::vector<SSimMark> read;
+    std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
@@ -80,8 +118,9 @@ bool LoadSimMarks(const std::string& path, std::vector<SSimMark>& marks, std::st
             error = "marks file " + path + ": not lat,lon,alt: " + line;
             return false;
         }
-        marks.push_back(mark);
+        read.push_back(mark);
     }
+    marks = std::move(read);
     return true;
 }
 

@@ -54,7 +54,7 @@ int WizardBaudRate(int modeCode, int modelBaudRate)
     return modelBaudRate;
 }
 
-SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKind)
+SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKind, bool radioAnswered)
 {
     if (!portOpen)
         return {StringIds::ConnectionFailedOnPort, true, false};
@@ -67,6 +67,11 @@ SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKi
             return {StringIds::ConnectedToBase, false, true};
         return {StringIds::InvalidModeNeedsBase, false, false};
     }
+    // A direct connection that recognised no Microhard radio: a Maxstream or Satel answered (their
+    // modes need the receiver's kind), or nothing did. Either way the status must not stay
+    // "Connecting....".
+    if (modeCode == ModeCodes::DirectRover || modeCode == ModeCodes::DirectBase)
+        return {radioAnswered ? StringIds::DirectNeedsMicrohard : StringIds::RadioNotResponding, false, false};
     return {};
 }
 
@@ -141,8 +146,13 @@ bool CConnectWizard::Tick()
     if (m_Model->GetModeCode() != ModeCodes::RadioConfiguration)
         ++finish;
     if (finish >= 1 || m_TickCount >= WizardTiming::MaxTicks) {
+        int rules = 0;
+        const SRadioRule* rule = RadioRules(&rules);
+        bool answered = false;
+        for (int i = 0; i < rules; ++i)
+            answered = answered || m_Processor.Accumulator().find(rule[i].Marker) != std::string::npos;
         m_Result = EvaluateConnectResult(m_Host->IsPortOpen(), m_Model->GetModeCode(),
-                                         m_Model->GetReceiverKind());
+                                         m_Model->GetReceiverKind(), answered);
         m_Finished = true;
         finish = 0;
         m_Host->ShowResult(m_Result);

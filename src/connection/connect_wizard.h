@@ -52,7 +52,9 @@ struct SConnectResult {
     bool Success = false;    // "Next" may be pressed
 };
 
-SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKind);
+// radioAnswered: some make's marker arrived, although no mode followed from it (a direct
+// connection recognises only Microhard radios).
+SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKind, bool radioAnswered = false);
 // The status line for a result, given the loaded text of its id.
 std::string FormatConnectStatus(const SConnectResult& result, const std::string& text, int portNumber);
 

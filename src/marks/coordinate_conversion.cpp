@@ -37,7 +37,8 @@ bool InRange(const std::string& text, double lo, double hi)
 
 }  // namespace
 
-std::string DmsToDecimal(const std::string& degrees, const std::string& minutes, const std::string& seconds)
+std::string DmsToDecimal(const std::string& degrees, const std::string& minutes, const std::string& seconds,
+                         bool longitude)
 {
     const int deg = TextToInt(degrees);
     const int min = TextToInt(minutes);
@@ -47,6 +48,8 @@ std::string DmsToDecimal(const std::string& degrees, const std::string& minutes,
     double value = std::fabs(static_cast<double>(deg)) + fraction;
     if (negative)
         value = -value;
+    if (longitude && value > 180.0)
+        value -= 360.0;
     if (value == 0.0)
         value = 0.0;  // no "-0.000000"
     std::string text = Fixed(value, 6);

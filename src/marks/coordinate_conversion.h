@@ -14,8 +14,10 @@ struct SDmsTexts
 
 // Degrees, minutes and seconds texts to decimal degrees with six decimals ("-33.508333").
 // The sign comes from the degrees text, so "-0" with 30 minutes is -0.500000 and "0" is 0.500000;
-// the same rule holds for latitude and longitude.
-std::string DmsToDecimal(const std::string& degrees, const std::string& minutes, const std::string& seconds);
+// the same rule holds for latitude and longitude. A longitude east of 180 (typed as 181 to 360
+// degrees) is taken west as a whole value: 200°30' is -159.500000.
+std::string DmsToDecimal(const std::string& degrees, const std::string& minutes, const std::string& seconds,
+                         bool longitude = false);
 
 // Decimal degrees text to degrees, minutes and seconds texts (seconds with two decimals). Rounding
 // to the hundredth of a second carries into minutes and degrees, so 12.999999 is 13, 0, 0.00;

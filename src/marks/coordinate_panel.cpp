@@ -202,7 +202,7 @@ void CCoordinatePanel::OnDmsChanged(bool latitude)
     if (d->text().isEmpty() && m->text().isEmpty() && s->text().isEmpty())
         target->clear();
     else
-        target->setText(QString::fromStdString(DmsToDecimal(Text(d), Text(m), Text(s))));
+        target->setText(QString::fromStdString(DmsToDecimal(Text(d), Text(m), Text(s), !latitude)));
 }
 
 void CCoordinatePanel::OnDecimalChanged(bool latitude)

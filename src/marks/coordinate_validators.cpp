@@ -59,8 +59,8 @@ std::string CStdCoordLonValidate::Validate(std::string& text)
         return "Longitude Degrees Greater than 360!";
     if (v < -180)
         return "Longitude Degrees Less than -180!";
-    if (v > 180)
-        text = std::to_string(v - 360);
+    // 181 to 360 stay as typed: only the whole value with its minutes and seconds can be taken
+    // west (the conversion does), rewriting the degrees alone would shift the minutes the wrong way.
     return {};
 }
 

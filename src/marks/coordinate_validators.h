@@ -31,8 +31,8 @@ public:
     std::string Validate(std::string& text) override;
 };
 
-// Longitude degrees (D/M/S): -180..360 by the integer prefix; 181..360 are rewritten as the value
-// minus 360, so the east-positive entry of a western longitude lands in -179..0.
+// Longitude degrees (D/M/S): -180..360 by the integer prefix. 181..360 are left as typed; the
+// conversion to decimal takes the whole D/M/S value west (DmsToDecimal).
 class CStdCoordLonValidate : public CEditValidate
 {
 public:

@@ -1,6 +1,7 @@
 #include "marks/mark_file.h"
 
 #include <atomic>
+#include <cmath>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -12,6 +13,7 @@
 
 #if __has_include(<unistd.h>)
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #define VARNEL_HAVE_FSYNC 1
 #endif
@@ -58,6 +60,151 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target)
     return tmp;
 }
 
+std::string Damaged(const std::string& name, const std::string& what)
+{
+    return name + " is damaged: " + what + ".";
+}
+
+// Reads the whole file, marks and settings, handing each mark's texts (altitude, latitude,
+// longitude) to onMark, which may take them. False with an error naming the file when the bytes are
+// not a complete mark file; onMark may have been called for the marks before the fault.
+template <class OnMark>
+bool Walk(std::string_view bytes, const std::string& name, std::string& error, SBatterySettings& battery,
+          OnMark onMark)
+{
+    CArchiveReader ar(bytes);
+    std::uint32_t count = 0;
+    if (!ar.ReadU32(count)) {
+        error = PastEnd(name);
+        return false;
+    }
+    // A count that reads as negative means no marks, as the original reader took it; but random
+    // bytes begin so half of the time, so only a file that is otherwise exactly the settings counts.
+    if (static_cast<std::int32_t>(count) < 0) {
+        if (ar.Remaining() != static_cast<std::size_t>(SBatterySettings::ArchiveSize)) {
+            error = Damaged(name, "its mark count " + std::to_string(static_cast<std::int32_t>(count)) +
+                                      " is negative");
+            return false;
+        }
+        count = 0;
+    }
+    const std::uint64_t needed = count * MinMarkBytes + SBatterySettings::ArchiveSize;
+    if (needed > ar.Remaining()) {
+        error = Damaged(name, "it announces " + std::to_string(count) + " marks, more than its " +
+                                  std::to_string(bytes.size()) + " bytes can hold");
+        return false;
+    }
+    std::string alt, lat, lon;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (!ar.ReadText(alt) || !ar.ReadText(lat) || !ar.ReadText(lon)) {
+            if (ar.Error() == CArchiveReader::EError::TextTooLong)
+                error = Damaged(name, "mark " + std::to_string(i + 1) + " has a text of " +
+                                          std::to_string(ar.BadLength()) + " characters, more than the file holds");
+            else
+                error = PastEnd(name);
+            return false;
+        }
+        onMark(alt, lat, lon);
+    }
+    SBatterySettings read;
+    if (!read.Load(ar)) {
+        error = PastEnd(name);
+        return false;
+    }
+    // Levels that are not numbers cannot have been saved by anyone; they would show as garbage.
+    for (double v : {read.IntBatVWarn, read.ExtBatVWarn, read.IntBatVCritical, read.ExtBatVCritical}) {
+        if (!std::isfinite(v)) {
+            error = Damaged(name, "its battery levels are not numbers");
+            return false;
+        }
+    }
+    battery = read;
+    return true;
+}
+
+// The whole file, when it is a regular file of at most MaxFileBytes. Anything else (a folder, a
+// device that never ends, a FIFO that would block) is refused before a byte is read.
+bool ReadFileBytes(const std::filesystem::path& path, const std::string& name, std::string& bytes,
+                   std::string& error)
+{
+    const std::string tooLarge = name + " is too large for a mark file (more than " +
+                                 std::to_string(CMarkFile::MaxFileBytes / (1024 * 1024)) + " MiB).";
+    const std::string notFile = name + " is not a mark file: it is not a regular file.";
+#ifdef VARNEL_HAVE_FSYNC
+    // Non-blocking, so that opening a FIFO returns at once instead of waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "Cannot open " + name + ": " + SystemMessage(errno) + ".";
+        return false;
+    }
+    struct FdCloser {
+        int fd;
+        ~FdCloser() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        error = "Cannot read " + name + ": " + SystemMessage(errno) + ".";
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = notFile;
+        return false;
+    }
+    if (static_cast<std::uintmax_t>(st.st_size) > CMarkFile::MaxFileBytes) {
+        error = tooLarge;
+        return false;
+    }
+    bytes.clear();
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = "Cannot read " + name + ": " + SystemMessage(errno) + ".";
+            return false;
+        }
+        if (n == 0)
+            return true;
+        // The file may grow while it is read.
+        if (bytes.size() + static_cast<std::size_t>(n) > CMarkFile::MaxFileBytes) {
+            error = tooLarge;
+            return false;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+#else
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec) {
+        error = "Cannot open " + name + ": " + ec.message() + ".";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        error = notFile;
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "Cannot open " + name + ": " + SystemMessage(errno) + ".";
+        return false;
+    }
+    bytes.assign(CMarkFile::MaxFileBytes + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) {
+        error = "Cannot read " + name + ".";
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > CMarkFile::MaxFileBytes) {
+        error = tooLarge;
+        return false;
+    }
+    return true;
+#endif
+}
+
 }  // namespace
 
 std::string CMarkFile::Encode(const CMarkList& marks, const SBatterySettings& battery)
@@ -79,41 +226,13 @@ std::string CMarkFile::Encode(const CMarkList& marks, const SBatterySettings& ba
 
 bool CMarkFile::Decode(std::string_view bytes, SMarkFileContents& contents, std::string& error, const std::string& name)
 {
-    CArchiveReader ar(bytes);
     SMarkFileContents read;
-    std::uint32_t count = 0;
-    if (!ar.ReadU32(count)) {
-        error = PastEnd(name);
-        return false;
-    }
-    // A count that reads as negative means no marks, as the original reader took it.
-    if (static_cast<std::int32_t>(count) < 0)
-        count = 0;
-    const std::uint64_t needed = count * MinMarkBytes + SBatterySettings::ArchiveSize;
-    if (needed > ar.Remaining()) {
-        error = name + " is damaged: it announces " + std::to_string(count) + " marks, more than its " +
-                std::to_string(bytes.size()) + " bytes can hold.";
-        return false;
-    }
-    read.Marks.reserve(count);
-    std::string alt, lat, lon;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (!ar.ReadText(alt) || !ar.ReadText(lat) || !ar.ReadText(lon)) {
-            if (ar.Error() == CArchiveReader::EError::TextTooLong)
-                error = name + " is damaged: mark " + std::to_string(i + 1) + " has a text of " +
-                        std::to_string(ar.BadLength()) + " characters, more than the file holds.";
-            else
-                error = PastEnd(name);
-            return false;
-        }
+    const bool ok = Walk(bytes, name, error, read.Battery, [&](std::string& alt, std::string& lat, std::string& lon) {
         read.Marks.emplace_back(std::move(lat), std::move(lon), std::move(alt));
-    }
-    if (!read.Battery.Load(ar)) {
-        error = PastEnd(name);
-        return false;
-    }
-    contents = std::move(read);
-    return true;
+    });
+    if (ok)
+        contents = std::move(read);
+    return ok;
 }
 
 void CMarkFile::Apply(const SMarkFileContents& contents, ELoadMode mode, CMarkList& marks, CBaseSettings& settings)
@@ -129,25 +248,19 @@ bool CMarkFile::Load(const std::filesystem::path& path, ELoadMode mode, CMarkLis
                      std::string& error)
 {
     const std::string name = path.string();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "Cannot open " + name + ": " + SystemMessage(errno) + ".";
-        return false;
-    }
     std::string bytes;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec)
-        bytes.reserve(static_cast<std::size_t>(size));
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "Cannot read " + name + ".";
+    if (!ReadFileBytes(path, name, bytes, error))
         return false;
-    }
-    SMarkFileContents contents;
-    if (!Decode(bytes, contents, error, name))
+    // Checked in full first, without keeping the marks: a file of millions of tiny or repeated
+    // records would otherwise cost many times its size before the list drops the duplicates.
+    SBatterySettings battery;
+    if (!Walk(bytes, name, error, battery, [](std::string&, std::string&, std::string&) {}))
         return false;
-    Apply(contents, mode, marks, settings);
+    if (mode == ELoadMode::Replace)
+        marks.RemoveAll();
+    Walk(bytes, name, error, battery,
+         [&](std::string& alt, std::string& lat, std::string& lon) { marks.AddMark(lat, lon, alt); });
+    settings.SetBattery(battery);
     return true;
 }
 

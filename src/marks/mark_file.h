@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -30,15 +31,21 @@ public:
         Replace,  // the list is emptied first (only once the file was read in full)
     };
 
+    // Larger files are refused unread: a real one holds a few hundred marks in a few kilobytes.
+    static constexpr std::uintmax_t MaxFileBytes = 16 * 1024 * 1024;
+
     static std::string Encode(const CMarkList& marks, const SBatterySettings& battery);
-    // False with an error text (naming `name`) when the bytes end early or announce more than they hold.
+    // False with an error text (naming `name`) when the bytes end early, announce more than they hold,
+    // carry a negative mark count with anything but the settings after it, or battery levels that
+    // are not numbers.
     static bool Decode(std::string_view bytes, SMarkFileContents& contents, std::string& error,
                        const std::string& name = "the mark file");
 
     static bool Save(const std::filesystem::path& path, const CMarkList& marks, const CBaseSettings& settings,
                      std::string& error);
     // Marks into the list (merged or replacing it), then the battery settings, which sets the
-    // settings' Modified flag. On failure nothing changes and error names the file and the fault.
+    // settings' Modified flag. Only regular files of at most MaxFileBytes are read. On failure nothing
+    // changes and error names the file and the fault. Memory stays near the file's size.
     static bool Load(const std::filesystem::path& path, ELoadMode mode, CMarkList& marks, CBaseSettings& settings,
                      std::string& error);
     // Applies contents that were read in full.

@@ -1,6 +1,26 @@
 #include "serial/com_alias.h"
 
 #include <cstdlib>
+#include <vector>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+// The user's home folder from the password database; "" when it has none.
+std::string HomeFromPasswordDatabase()
+{
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry {};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir)
+        return {};
+    return found->pw_dir;
+}
+
+} // namespace
 
 std::string ComAliasDir()
 {
@@ -10,11 +30,16 @@ std::string ComAliasDir()
     if (const char* h = std::getenv("HOME"); h && *h)
         home = h;
     else
-        home = "/tmp";
+        home = HomeFromPasswordDatabase();
+    // Never a shared folder such as /tmp, where anyone could plant links: without a home there are
+    // no aliases.
+    if (home.empty() || home.front() != '/')
+        return {};
     return home + "/.local/share/varnel-link-manager/com";
 }
 
 std::string ComAliasPath(int n)
 {
-    return ComAliasDir() + "/com" + std::to_string(n);
+    const std::string dir = ComAliasDir();
+    return dir.empty() ? std::string() : dir + "/com" + std::to_string(n);
 }

@@ -9,6 +9,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "serial/com_alias.h"
@@ -26,12 +28,26 @@ struct SDeviceFamily
 
 // Each family owns its own range, so adding or unplugging one kind of device never renumbers
 // another.
-constexpr std::array<SDeviceFamily, 4> kFamilies{{
+constexpr std::array<SDeviceFamily, 11> kFamilies{{
     {"ttyS", 1, 32},
     {"ttyUSB", 33, 32},
     {"ttyACM", 65, 32},
     {"ttyAMA", 97, 16},
+    {"rfcomm", 113, 32},
+    // Rarer kinds, each in a block of its own after the common ones.
+    {"ttyXRUSB", 145, 16},
+    {"ttymxc", 161, 8},
+    {"ttyO", 169, 8},
+    {"ttyTHS", 177, 8},
+    {"ttySC", 185, 8},
+    {"ttyGS", 193, 8},
 }};
+
+bool IsBuiltInUartName(const std::string& name)
+{
+    const int n = ComNumberForDeviceName(name);
+    return n >= kFamilies[0].firstPort && n < kFamilies[0].firstPort + kFamilies[0].count;
+}
 
 constexpr const char* kPlainDescription = "Communications Port";
 
@@ -118,6 +134,23 @@ std::vector<std::string> FolderNames(const fs::path& dir, std::error_code& ec)
     return names;
 }
 
+// A character device of the terminal subsystem. Anything else behind an alias (a FIFO, a folder,
+// /dev/zero, a plain file) is no serial port; the device is never opened to find out, because
+// opening some devices (a watchdog) has effects of its own.
+bool IsTerminalDevice(const std::string& path, const std::string& sysfsRoot)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
+        return false;
+    const unsigned maj = major(st.st_rdev);
+    // Pseudo-terminal slaves (Unix98 majors 136-143) have no sysfs entry.
+    if (maj >= 136 && maj <= 143)
+        return true;
+    const fs::path subsystem = fs::path(sysfsRoot) / "dev" / "char" /
+                               (std::to_string(maj) + ":" + std::to_string(minor(st.st_rdev))) / "subsystem";
+    return fs::path(Canonical(subsystem)).filename() == "tty";
+}
+
 struct SAlias
 {
     int portNumber;
@@ -130,6 +163,8 @@ std::vector<SAlias> ReadAliases(const SSerialRoots& roots)
 {
     std::vector<SAlias> aliases;
     const fs::path dir = AliasDirOf(roots);
+    if (dir.empty())
+        return aliases;
     std::error_code ec;
     for (const std::string& name : FolderNames(dir, ec)) {
         const int n = ComNumberForAliasName(name);
@@ -137,7 +172,7 @@ std::vector<SAlias> ReadAliases(const SSerialRoots& roots)
             continue;
         const fs::path path = dir / name;
         std::string target = Canonical(path);
-        if (!target.empty())
+        if (!target.empty() && IsTerminalDevice(target, roots.Sysfs))
             aliases.push_back({n, path.string(), std::move(target)});
     }
     return aliases;
@@ -170,7 +205,7 @@ bool DescribeTty(const fs::path& sysfsRoot, const std::string& name, const std::
     const fs::path entry = sysfsRoot / "class" / "tty" / name;
     // The 8250 driver creates placeholder ports whether or not a UART is fitted; their type is 0.
     const std::string type = ReadAttribute(entry / "type");
-    if (type == "0" || (type.empty() && name.rfind("ttyS", 0) == 0))
+    if (type == "0" || (type.empty() && IsBuiltInUartName(name)))
         return false;
 
     bool usb = false;
@@ -194,9 +229,11 @@ bool DescribeTty(const fs::path& sysfsRoot, const std::string& name, const std::
 
     info = SSerInfo{};
     info.DevicePath = devRoot + "/" + name;
+    // The number is the rule's, never one read out of a product name ("Dual RS232 COM2 adapter").
+    info.PortName = "COM" + std::to_string(number);
     info.IsUsb = usb ? 1 : 0;
     info.Description = product.empty() ? DriverDescription(driver, usb) : product;
-    info.FriendlyName = info.Description + " (COM" + std::to_string(number) + ")";
+    info.FriendlyName = info.Description + " (" + info.PortName + ")";
     return true;
 }
 
@@ -220,10 +257,10 @@ int ComNumberForDeviceName(const std::string& name)
         const std::string prefix = f.prefix;
         if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
             continue;
+        // "ttySC0" starts like "ttyS" but belongs to a later family.
         const int k = StrictNumber(name.substr(prefix.size()));
         if (k >= 0 && k < f.count)
             return f.firstPort + k;
-        return 0;
     }
     return 0;
 }
@@ -256,12 +293,14 @@ std::string ComDevicePath(int portNumber, const SSerialRoots& roots)
         return {};
     const fs::path dir = AliasDirOf(roots);
     std::error_code ec;
-    const fs::path exact = dir / ("com" + std::to_string(portNumber));
-    if (fs::exists(exact, ec))
-        return exact.string();
-    for (const std::string& name : FolderNames(dir, ec)) {
-        if (ComNumberForAliasName(name) == portNumber && fs::exists(dir / name, ec))
-            return (dir / name).string();
+    if (!dir.empty()) {
+        const fs::path exact = dir / ("com" + std::to_string(portNumber));
+        if (fs::exists(exact, ec))
+            return exact.string();
+        for (const std::string& name : FolderNames(dir, ec)) {
+            if (ComNumberForAliasName(name) == portNumber && fs::exists(dir / name, ec))
+                return (dir / name).string();
+        }
     }
     const std::string device = DeviceNameForComNumber(portNumber);
     return device.empty() ? std::string() : roots.Dev + "/" + device;
@@ -368,12 +407,13 @@ void EnumerateSerialPorts(std::vector<SSerInfo>& ports, bool checkBusy, const SS
 
     // An alias takes its device's description, and the device leaves its own number so the
     // receiver shows up once, under the number the operator gave it.
+    std::vector<SSerInfo> aliased;
     for (const SAlias& alias : ReadAliases(roots)) {
         SSerInfo info;
         info.DevicePath = alias.path;
         info.Description = kPlainDescription;
         for (auto it = ports.begin(); it != ports.end(); ++it) {
-            if (it->PortName.empty() && Canonical(it->DevicePath) == alias.target) {
+            if (Canonical(it->DevicePath) == alias.target) {
                 info.Description = it->Description;
                 info.IsUsb = it->IsUsb;
                 ports.erase(it);
@@ -382,8 +422,9 @@ void EnumerateSerialPorts(std::vector<SSerInfo>& ports, bool checkBusy, const SS
         }
         info.PortName = "COM" + std::to_string(alias.portNumber);
         info.FriendlyName = info.Description + " (" + info.PortName + ")";
-        ports.push_back(std::move(info));
+        aliased.push_back(std::move(info));
     }
+    ports.insert(ports.end(), aliased.begin(), aliased.end());
 
     if (checkBusy) {
         ports.erase(std::remove_if(ports.begin(), ports.end(),
@@ -404,7 +445,7 @@ std::vector<std::string> ReadPortMap(const SSerialRoots& roots)
     std::vector<std::pair<int, std::string>> found;
     std::error_code ec;
     for (const std::string& name : FolderNames(roots.Dev, ec)) {
-        if (name.rfind("ttyS", 0) == 0)
+        if (IsBuiltInUartName(name))
             continue;
         const int n = ComNumberForDeviceName(name);
         if (n == 0)

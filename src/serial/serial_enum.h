@@ -14,6 +14,10 @@
 //       ttyUSB<k> -> COM<k+33>   (k 0..31:  COM33..COM64,  USB serial adapters)
 //       ttyACM<k> -> COM<k+65>   (k 0..31:  COM65..COM96,  USB modem-class devices)
 //       ttyAMA<k> -> COM<k+97>   (k 0..15:  COM97..COM112, ARM on-chip UARTs)
+//       rfcomm<k> -> COM<k+113>  (k 0..31:  COM113..COM144, Bluetooth serial links)
+//     and blocks for rarer kinds: ttyXRUSB COM145..160, ttymxc COM161..168, ttyO COM169..176,
+//     ttyTHS COM177..184, ttySC COM185..192, ttyGS COM193..200.
+// An alias whose target is not a terminal device is not listed.
 
 // One enumerated serial port.
 struct SSerInfo

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kByteTimeoutMs = 1000;
 // Bytes still queued at close are given this long to leave before they are discarded, so that
 // closing never blocks behind a stalled line.
 constexpr int kCloseDrainMs = 2000;
@@ -133,6 +132,9 @@ bool CSerialPort::Close()
     const int fd = m_fd.exchange(-1);
     if (fd < 0)
         return true;
+    // A write on another thread may still use the descriptor; once it is closed its number can be
+    // handed out again, to a file the write must never reach.
+    std::lock_guard<std::mutex> lock(m_Io);
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(kCloseDrainMs);
     int queued = 0;
@@ -147,11 +149,14 @@ bool CSerialPort::Close()
     return true;
 }
 
-void CSerialPort::Send(const char* bytes, std::size_t length)
+bool CSerialPort::Send(const char* bytes, std::size_t length)
 {
+    std::lock_guard<std::mutex> lock(m_Io);
     const int fd = m_fd.load();
     if (fd < 0)
-        return;
+        return false;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(WriteTimeoutMs);
     std::size_t done = 0;
     while (done < length) {
         const ssize_t w = ::write(fd, bytes + done, length - done);
@@ -162,14 +167,22 @@ void CSerialPort::Send(const char* bytes, std::size_t length)
         if (w < 0 && errno == EINTR)
             continue;
         if (w < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            return; // device gone (EIO after hang-up, ENXIO after unplugging): drop the rest
+            break; // device gone (EIO after hang-up, ENXIO after unplugging)
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            break;
         short revents = 0;
-        const int r = PollFor(fd, POLLOUT, kByteTimeoutMs, revents);
+        const int r = PollFor(fd, POLLOUT, static_cast<int>(left.count()), revents);
         if (r < 0 || (revents & (POLLHUP | POLLERR | POLLNVAL)))
-            return;
-        if (r == 0)
-            ++done; // the driver did not take this byte in time: drop it and go on
+            break;
     }
+    if (done == length)
+        return true;
+    // The head of a command without its tail could read as another command: take back what is
+    // still queued. On a stalled line that is all of it.
+    if (done > 0)
+        ::tcflush(fd, TCOFLUSH);
+    return false;
 }
 
 void CSerialPort::WriteByte(unsigned char byte)
@@ -182,8 +195,7 @@ int CSerialPort::Write(const char* bytes, int length)
 {
     if (!IsOpen() || !bytes || length <= 0)
         return 0;
-    Send(bytes, static_cast<std::size_t>(length));
-    return length;
+    return Send(bytes, static_cast<std::size_t>(length)) ? length : 0;
 }
 
 int CSerialPort::WriteLine(const std::string& text)
@@ -194,12 +206,12 @@ int CSerialPort::WriteLine(const std::string& text)
     std::string line;
     line.reserve(text.size() + 2);
     line.append(text).append("\r\n");
-    Send(line.data(), line.size());
-    return static_cast<int>(text.size());
+    return Send(line.data(), line.size()) ? static_cast<int>(text.size()) : -1;
 }
 
 int CSerialPort::Purge()
 {
+    std::lock_guard<std::mutex> lock(m_Io);
     const int fd = m_fd.load();
     if (fd < 0)
         return 0;
@@ -208,6 +220,7 @@ int CSerialPort::Purge()
 
 int CSerialPort::Read(char* buffer, int maximum)
 {
+    std::lock_guard<std::mutex> lock(m_Io);
     const int fd = m_fd.load();
     if (fd < 0 || !buffer || maximum <= 0)
         return 0;
@@ -223,6 +236,7 @@ int CSerialPort::Read(char* buffer, int maximum)
 
 int CSerialPort::Available() const
 {
+    std::lock_guard<std::mutex> lock(m_Io);
     const int fd = m_fd.load();
     int waiting = 0;
     if (fd < 0 || ::ioctl(fd, FIONREAD, &waiting) != 0 || waiting < 0)

@@ -1,17 +1,21 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 // The one serial port to the receiver or radio, addressed by COM number (see ComDevicePath in
 // serial/serial_enum.h for how numbers map to devices).
 //
-// Every call returns promptly: reads never wait for data, writes wait at most 1000 ms for each
-// byte the driver will not take. A device that goes away (adapter unplugged, peer closed) turns
-// reads into 0 and writes into silent drops; nothing hangs and no signal ends the process.
+// Every call returns promptly: reads never wait for data, and a write waits at most about a second
+// in all, however many bytes the driver will not take. A write is whole or not at all: bytes that
+// could not be queued in time are not sent, nor is the part before them, so a stalled line never
+// turns one command into another. A device that goes away (adapter unplugged, peer closed) turns
+// reads into 0 and writes into reported failures; nothing hangs and no signal ends the process.
 //
 // Used by one thread at a time (the UI thread, or a rover dialog's polling thread while it holds
-// the port); the descriptor is atomic so either thread sees the current open state.
+// the port); the descriptor is atomic so either thread sees the current open state, and Close
+// waits for a write in progress so that it never goes to a descriptor reused after the close.
 class CSerialPort
 {
 public:
@@ -27,11 +31,13 @@ public:
     bool Open(int portNumber, int baudRate);
     // Always true; closes the device if open.
     bool Close();
-    // Sends one byte; a byte the driver does not take within 1000 ms is dropped.
+    // Sends one byte; a byte the driver does not take within WriteTimeoutMs is dropped.
     void WriteByte(unsigned char byte);
-    // Sends the bytes as they are; returns length, or 0 when closed or length <= 0.
+    // Sends the bytes as they are; returns length, or 0 when closed, when length <= 0 or when they
+    // could not all be queued within WriteTimeoutMs (then none of them is sent).
     int Write(const char* bytes, int length);
-    // Sends text followed by CR LF; returns the text's length (0 when closed).
+    // Sends text followed by CR LF, whole or not at all; returns the text's length, 0 when closed,
+    // or -1 when the line could not be queued within WriteTimeoutMs (nothing of it is sent).
     int WriteLine(const std::string& text);
     // Discards both the transmit and the receive queue; 1 on success, 0 when closed or on failure.
     int Purge();
@@ -42,9 +48,15 @@ public:
     int Available() const;
     bool IsOpen() const;
 
+    // The longest any one write call waits for the driver.
+    static constexpr int WriteTimeoutMs = 1000;
+
 private:
-    // Writes all bytes, waiting at most 1000 ms whenever the driver stalls on a byte.
-    void Send(const char* bytes, std::size_t length);
+    // Queues all bytes within WriteTimeoutMs, or none: false when they could not all be queued
+    // (what was queued of them is discarded) or the device is gone.
+    bool Send(const char* bytes, std::size_t length);
 
     std::atomic<int> m_fd{-1};
+    // Held by every call that uses the descriptor; Close takes it before closing.
+    mutable std::mutex m_Io;
 };

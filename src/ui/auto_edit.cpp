@@ -4,6 +4,11 @@
 #include "ui/info_wnd.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QValidator>
+
+#include <algorithm>
 #include <QDialogButtonBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -17,11 +22,110 @@ std::function<void()>& BeepHook()
     return hook;
 }
 
+std::u32string ToU32(const QString& text)
+{
+    const QList<uint> points = text.toUcs4();
+    return std::u32string(points.begin(), points.end());
+}
+
+QString FromU32(const std::u32string& text)
+{
+    return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Code points before a position counted in UTF-16 units.
+int PointsBefore(const QString& text, int pos)
+{
+    return static_cast<int>(text.left(pos).toUcs4().size());
+}
+
 }  // namespace
+
+// Routes every change of the text through CAutoEdit::GuardChange.
+class CAutoEditGuard : public QValidator
+{
+public:
+    explicit CAutoEditGuard(CAutoEdit* edit) : QValidator(edit), m_Edit(edit) {}
+    State validate(QString& input, int& pos) const override
+    {
+        m_Edit->GuardChange(input, pos);
+        return Acceptable;
+    }
+
+private:
+    CAutoEdit* m_Edit;
+};
 
 CAutoEdit::CAutoEdit(QWidget* parent)
     : QLineEdit(parent), m_InfoWindow(new CInfoWnd(QColor(255, 129, 129)))
 {
+    setValidator(new CAutoEditGuard(this));
+}
+
+QString CAutoEdit::FilterEntering(const QString& entering)
+{
+    const QString now = text();
+    int selStart = cursorPosition();
+    int selEnd = selStart;
+    if (hasSelectedText()) {
+        selStart = selectionStart();
+        selEnd = selectionStart() + static_cast<int>(selectedText().size());
+    }
+    bool refused = false;
+    const std::u32string accepted = m_Filter.FilterInsertion(ToU32(entering), ToU32(now), PointsBefore(now, selStart),
+                                                             PointsBefore(now, selEnd), refused);
+    if (refused)
+        Beep();
+    return FromU32(accepted);
+}
+
+void CAutoEdit::GuardChange(QString& input, int& pos)
+{
+    const QString& before = m_Accepted;
+    if (input == before)
+        return;
+    // What entered is what lies between the parts the texts share at both ends.
+    qsizetype head = 0;
+    const qsizetype shorter = std::min(input.size(), before.size());
+    while (head < shorter && input[head] == before[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shorter - head && input[input.size() - 1 - tail] == before[before.size() - 1 - tail])
+        ++tail;
+    // Never split a surrogate pair.
+    if (head > 0 && input[head - 1].isHighSurrogate())
+        --head;
+    if (tail > 0 && input[input.size() - tail].isLowSurrogate())
+        --tail;
+    const QString entering = input.mid(head, input.size() - head - tail);
+    bool refused = false;
+    const std::u32string accepted =
+        m_Filter.FilterInsertion(ToU32(entering), ToU32(before), PointsBefore(before, static_cast<int>(head)),
+                                 PointsBefore(before, static_cast<int>(before.size() - tail)), refused);
+    QString result = input.left(head) + FromU32(accepted) + input.right(tail);
+    pos = static_cast<int>(head + FromU32(accepted).size());
+    if (m_Filter.SignFirst && CEditFilter::HasSign(result.toStdString())) {
+        result = QString::fromStdString(CEditFilter::MoveSignToFront(result.toStdString()));
+        pos = static_cast<int>(result.size());
+    }
+    if (refused)
+        Beep();
+    input = result;
+    m_Accepted = result;
+}
+
+void CAutoEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (event->commitString().isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // Filtered before the edit's own length limit cuts the text, so that "a12" into a two-digit
+    // field keeps the digits.
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(FilterEntering(event->commitString()), event->replacementStart(),
+                             event->replacementLength());
+    QLineEdit::inputMethodEvent(&filtered);
 }
 
 CAutoEdit::~CAutoEdit()
@@ -74,6 +178,12 @@ void CAutoEdit::showEvent(QShowEvent* event)
 
 void CAutoEdit::keyPressEvent(QKeyEvent* event)
 {
+    if (event->matches(QKeySequence::Paste)) {
+        event->accept();
+        if (!isReadOnly())
+            insert(FilterEntering(QApplication::clipboard()->text(QClipboard::Clipboard)));
+        return;
+    }
     const QString typed = event->text();
     // Shortcuts and keys without text (arrows, Home, Delete) are the edit's own.
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);

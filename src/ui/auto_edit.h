@@ -15,7 +15,8 @@ class CEditValidate;
 // A single-line edit for typing numbers field by field: it accepts only a set of characters, moves
 // on to the next control on a separator or when full, keeps one sign at the front, and validates
 // its text when the focus leaves, taking the focus back and showing the message above itself when
-// the text is refused. Pasted text is not filtered; the validator still sees it.
+// the text is refused. Text that enters otherwise (pasted, dropped, committed by an input method,
+// several characters from one key) passes the same character filter and length limit.
 class CAutoEdit : public QLineEdit
 {
     Q_OBJECT
@@ -59,6 +60,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -68,6 +70,12 @@ private:
     void MoveToNextField();
     QWidget* FindCancelButton() const;
     void EnsureInfoWindow();
+    // The filtered part of text entering at the selection; beeps when something was left out.
+    QString FilterEntering(const QString& entering);
+    // Every change of the text passes here (the edit's QValidator): whatever entered since the last
+    // accepted text is filtered, so no path around the key handler can bring in other characters.
+    void GuardChange(QString& input, int& pos);
+    friend class CAutoEditGuard;
 
     CEditFilter m_Filter;
     QString m_DefaultText;
@@ -76,4 +84,5 @@ private:
     // Owned; it also becomes a child of the window it shows in, which may delete it first.
     QPointer<CInfoWnd> m_InfoWindow;
     bool m_HoldsFocus = false;
+    QString m_Accepted;  // the text as the guard last let it through
 };

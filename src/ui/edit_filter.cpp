@@ -1,5 +1,8 @@
 #include "ui/edit_filter.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 bool IsSignChar(char32_t c) { return c == U'+' || c == U'-'; }
@@ -80,4 +83,43 @@ CEditFilter::SAfterInsert CEditFilter::AfterInsert(std::string& text) const
     if (MaxChars != -1 && Length(text) >= MaxChars)
         r.MoveNext = true;
     return r;
+}
+
+std::u32string CEditFilter::FilterInsertion(std::u32string_view inserted, std::u32string_view text, int selStart,
+                                            int selEnd, bool& refused) const
+{
+    refused = false;
+    const int size = static_cast<int>(text.size());
+    selStart = std::clamp(selStart, 0, size);
+    selEnd = std::clamp(selEnd, selStart, size);
+    const std::u32string_view kept[] = {text.substr(0, static_cast<std::size_t>(selStart)),
+                                        text.substr(static_cast<std::size_t>(selEnd))};
+    bool sign = false;
+    for (std::u32string_view part : kept)
+        sign = sign || part.find_first_of(U"+-") != std::u32string_view::npos;
+    const int room = MaxChars > 0 ? MaxChars - (size - (selEnd - selStart)) : std::numeric_limits<int>::max();
+
+    std::u32string accepted;
+    for (std::size_t i = 0; i < inserted.size(); ++i) {
+        const char32_t c = inserted[i];
+        // What follows a separator belongs to the next field, which is not this edit's to fill.
+        if (NextFieldChar >= 0 && c == static_cast<char32_t>(NextFieldChar)) {
+            refused = i + 1 < inserted.size();
+            break;
+        }
+        if (!IsPrintable(c))
+            continue;
+        const bool allowed = !AllowedChars || (c < 0x80 && AllowedChars->find(static_cast<char>(c)) != std::string::npos);
+        if (!allowed || (IsSignChar(c) && SingleSign && sign)) {
+            refused = true;
+            continue;
+        }
+        if (static_cast<int>(accepted.size()) >= room) {
+            refused = true;
+            break;
+        }
+        sign = sign || IsSignChar(c);
+        accepted.push_back(c);
+    }
+    return accepted;
 }

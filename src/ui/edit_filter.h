@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Key filtering of the field-by-field numeric edit (CAutoEdit), kept free of any toolkit so the
 // rules can be tested on their own. The widget asks OnChar what to do with a typed character,
@@ -34,6 +35,13 @@ public:
     };
     // text is updated in place.
     SAfterInsert AfterInsert(std::string& text) const;
+
+    // What of a run of text entering at once (pasted, dropped, committed by an input method) goes in
+    // at the selection [selStart, selEnd) of text: the characters a key press would insert, in
+    // order, up to a next-field character, with no sign beyond the one SingleSign allows and no
+    // more than MaxChars leaves room for. refused tells that a printable character was left out.
+    std::u32string FilterInsertion(std::u32string_view inserted, std::u32string_view text, int selStart,
+                                   int selEnd, bool& refused) const;
 
     static bool IsPrintable(char32_t c);
     static bool HasSign(const std::string& text);

@@ -89,6 +89,7 @@ constexpr SStringEntry kAddedTexts[] = {
     {330, "Changes not confirmed: %s - %s"},
     {331, "The radio ID must be a number from 0 to 99."},
     {332, "no answer"},
+    {350, "Connection Failed, only a Microhard radio can be connected directly."},
 };
 
 }  // namespace

@@ -96,6 +96,7 @@ constexpr int MapBrowserFailed = 323;
 constexpr int ChangesNotConfirmed = 330;  // "%s - %s": the command, what the radio answered
 constexpr int RadioIdOutOfRange = 331;
 constexpr int NoAnswer = 332;
+constexpr int DirectNeedsMicrohard = 350;
 }  // namespace StringIds
 
 struct SStringEntry {

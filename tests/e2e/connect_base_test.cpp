@@ -70,6 +70,16 @@ private slots:
         QCOMPARE(d.Model.GetBaudRate(), 19200);  // the model keeps the tested rate; the wizard used 9600
     }
 
+    void directConnectionToASatelRadioSaysWhyItFails()
+    {
+        SimProcess sim(SimWith("none", "satel", true));
+        QVERIFY(sim.Started());
+        ConnectDriver d(sim, true, [](CModel& m) { m.SetDirectConnectEnabled(1); });
+        d.Expect("radioDirectRover", {.status = "Connection Failed, only a Microhard radio can be connected directly.",
+                                     .next = false, .mode = ModeCodes::DirectRover, .kind = ReceiverKinds::Unknown,
+                                     .wizardSent = ProbingBytes, .closing = ClosingAfterRadioBytes});
+    }
+
     void silentDeviceGivesUpAfterEightTicks()
     {
         SimProcess sim(SimWith("base", "microhard", false, true));

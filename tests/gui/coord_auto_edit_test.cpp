@@ -7,8 +7,11 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QInputMethodEvent>
 #include <QVBoxLayout>
 #include <QtTest>
+
+#include <functional>
 
 namespace {
 
@@ -99,14 +102,44 @@ private slots:
         QVERIFY(!m_Edit->InfoWindow()->isVisible());
     }
 
-    void pastedTextIsNotFiltered()
+    // Text that does not come key by key meets the same filter and length limit as typing.
+    void pastedDroppedAndComposedTextIsFiltered()
     {
         Build(true);
         m_Edit->SetValidator(nullptr);
         m_Edit->SetAllowedChars("0123456789");
-        QApplication::clipboard()->setText("ab.c");
-        QTest::keyClick(m_Edit, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(m_Edit->text(), QStringLiteral("ab.c"));
+        m_Edit->SetMaxChars(2);
+        int beeps = 0;
+        connect(m_Edit, &CAutoEdit::Beeped, this, [&beeps] { ++beeps; });
+        const auto paste = [this](const QString& t) {
+            QApplication::clipboard()->setText(t);
+            QTest::keyClick(m_Edit, Qt::Key_V, Qt::ControlModifier);
+        };
+        const auto compose = [this](const QString& t) {
+            QInputMethodEvent e;
+            e.setCommitString(t);
+            QApplication::sendEvent(m_Edit, &e);
+        };
+        const auto insert = [this](const QString& t) { m_Edit->insert(t); };  // context menu, drop
+        const struct {
+            std::function<void(const QString&)> enter;
+            QString text;
+            QString expected;
+        } cases[] = {
+            {paste, QStringLiteral("a\uFF11"), ""},  // a letter and a full-width digit
+            {paste, "ab.c", ""},
+            {paste, "a1b2c3", "12"},
+            {compose, QStringLiteral("a\uFF11"), ""},
+            {compose, "x7y8z9", "78"},
+            {insert, "q5", "5"},
+        };
+        for (const auto& c : cases) {
+            m_Edit->clear();
+            beeps = 0;
+            c.enter(c.text);
+            QCOMPARE(m_Edit->text(), c.expected);
+            QCOMPARE(beeps, 1);
+        }
         QVERIFY(m_Edit->hasFocus());
     }
 };

@@ -161,13 +161,15 @@ private slots:
         Type("12.5");
         QCOMPARE(Text(F::AltDms), QStringLiteral("12.5"));
 
-        // D/M/S to decimal; east of 180 is rewritten when left.
+        // D/M/S to decimal; east of 180 the whole value, minutes included, goes west.
         FocusOn(F::LonDegrees);
         QCOMPARE(m_Panel->FocusSide(), 0);
         Type("200");
         Press(Qt::Key_Tab);
-        QCOMPARE(Text(F::LonDegrees), QStringLiteral("-160"));
+        QCOMPARE(Text(F::LonDegrees), QStringLiteral("200"));
         QCOMPARE(Text(F::LonDecimal), QStringLiteral("-160.000000"));
+        Type("30");
+        QCOMPARE(Text(F::LonDecimal), QStringLiteral("-159.500000"));
         FocusOn(F::LonDegrees, true);
         Type("0.30.0");
         QCOMPARE(Text(F::LonDecimal), QStringLiteral("0.500000"));

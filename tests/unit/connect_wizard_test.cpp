@@ -8,6 +8,7 @@
 
 #include "connection/connect_wizard.h"
 #include "connection/model.h"
+#include "ui/string_table.h"
 
 namespace {
 
@@ -144,14 +145,17 @@ TEST(ConnectWizard, DirectConnectionOpensAtNineThousandSixHundred)
 {
     struct Case { int mode; const char* reply; int expectedMode; int textId; } cases[] = {
         {ModeCodes::DirectBase, "\r\nMHX920\r\n", ModeCodes::MicrohardBase, 162},
-        {ModeCodes::DirectRover, "Firm 1.0\r\n", ModeCodes::DirectRover, 0},  // no receiver: no Maxstream mode
+        // No receiver: no Maxstream or Satel mode, and the status says so.
+        {ModeCodes::DirectRover, "Firm 1.0\r\n", ModeCodes::DirectRover, StringIds::DirectNeedsMicrohard},
+        {ModeCodes::DirectBase, "SATELLINE 438.000 MHz\r\n", ModeCodes::DirectBase, StringIds::DirectNeedsMicrohard},
+        {ModeCodes::DirectBase, "", ModeCodes::DirectBase, 164},
     };
     for (const auto& c : cases) {
         WizardRun r(c.mode, {c.reply});
         EXPECT_EQ(r.Complete(), 1);
         EXPECT_EQ(r.host.Events.front(), "open 3 9600");
         EXPECT_EQ(r.model.GetModeCode(), c.expectedMode);
-        EXPECT_EQ(r.host.Last.TextId, c.textId);  // 0: the status line stays "Connecting...."
+        EXPECT_EQ(r.host.Last.TextId, c.textId);
     }
 }
 
@@ -163,9 +167,11 @@ TEST(ConnectWizard, ResultTableCoversEveryMode)
     EXPECT_EQ(EvaluateConnectResult(true, 123, ReceiverKinds::Base).TextId, 164);
     EXPECT_EQ(EvaluateConnectResult(true, 124, ReceiverKinds::Base).TextId, 167);
     EXPECT_EQ(EvaluateConnectResult(true, 124, ReceiverKinds::Unknown).TextId, 166);
-    for (int mode : {125, 126, 0}) {
-        EXPECT_EQ(EvaluateConnectResult(true, mode, ReceiverKinds::Base).TextId, 0);
-        EXPECT_FALSE(EvaluateConnectResult(true, mode, ReceiverKinds::Base).Success);
+    EXPECT_EQ(EvaluateConnectResult(true, 0, ReceiverKinds::Base).TextId, 0);
+    for (int mode : {125, 126}) {
+        EXPECT_EQ(EvaluateConnectResult(true, mode, ReceiverKinds::Base).TextId, 164);
+        EXPECT_EQ(EvaluateConnectResult(true, mode, ReceiverKinds::Unknown, true).TextId, 350);
+        EXPECT_FALSE(EvaluateConnectResult(true, mode, ReceiverKinds::Base, true).Success);
     }
 }
 

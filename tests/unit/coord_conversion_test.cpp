@@ -17,6 +17,15 @@ TEST(CoordConversion, DmsToDecimal)
     };
     for (const auto& c : cases)
         EXPECT_EQ(DmsToDecimal(c.d, c.m, c.s), c.out) << c.d << ' ' << c.m << ' ' << c.s;
+
+    // A longitude east of 180 becomes west as a whole value; a latitude is never wrapped.
+    const struct {
+        const char *d, *m, *s, *out;
+    } east[] = {{"200", "30", "0", "-159.500000"}, {"359", "59", "", "-0.016667"}, {"360", "", "", "0.000000"},
+                {"180", "", "", "180.000000"},     {"180", "0", "1", "-179.999722"}, {"-120", "30", "0", "-120.500000"}};
+    for (const auto& c : east)
+        EXPECT_EQ(DmsToDecimal(c.d, c.m, c.s, true), c.out) << c.d << ' ' << c.m << ' ' << c.s;
+    EXPECT_EQ(DmsToDecimal("200", "30", "0"), "200.500000");
 }
 
 TEST(CoordConversion, DecimalToDms)

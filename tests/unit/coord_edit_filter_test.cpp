@@ -52,3 +52,32 @@ TEST(CoordEditFilter, SingleSignAndSignFirst)
     f.SingleSign = false;
     EXPECT_EQ(f.OnChar(U'-', "-12", 3, 3, 3), A::Insert);
 }
+
+TEST(CoordEditFilter, TextEnteringAtOnceIsFilteredLikeTyping)
+{
+    CEditFilter f;
+    f.SetAllowedChars("-0123456789.");
+    f.NextFieldChar = ',';
+    f.SingleSign = true;
+    f.MaxChars = 5;
+    const struct {
+        std::u32string in, text;
+        int selStart, selEnd;
+        std::u32string out;
+        bool refused;
+    } cases[] = {
+        {U"12.5", U"", 0, 0, U"12.5", false},
+        {U"a\uFF11", U"", 0, 0, U"", true},         // a letter and a full-width digit
+        {U"123456", U"", 0, 0, U"12345", true},      // the length limit
+        {U"99", U"123", 1, 3, U"99", false},         // the selection makes room
+        {U"-1-2", U"", 0, 0, U"-12", true},          // one sign only
+        {U"-5", U"-1", 2, 2, U"5", true},
+        {U"-5", U"-1", 0, 1, U"-5", false},          // the selected sign goes
+        {U"3\n4,56", U"", 0, 0, U"34", true},        // the rest belongs to the next field
+    };
+    for (const auto& c : cases) {
+        bool refused = false;
+        EXPECT_EQ(f.FilterInsertion(c.in, c.text, c.selStart, c.selEnd, refused), c.out);
+        EXPECT_EQ(refused, c.refused);
+    }
+}

@@ -30,9 +30,8 @@ TEST(CoordValidators, DegreesMinutesSeconds)
     Check(CStdCoordLatValidate{}, {{"90", ""}, {"-90", ""}, {"-0", ""}, {"5", "", "05"}, {"", ""},
                                    {"91", "Latitude Degrees Greater than 90!"},
                                    {"-91", "Latitude Degrees Less than -90!"}});
-    // East of 180 is rewritten as west.
-    Check(CStdCoordLonValidate{}, {{"180", ""}, {"-180", ""}, {"181", "", "-179"}, {"200", "", "-160"},
-                                   {"360", "", "0"},
+    // East of 180 stays as typed: the conversion maps the whole D/M/S value, minutes included.
+    Check(CStdCoordLonValidate{}, {{"180", ""}, {"-180", ""}, {"181", ""}, {"200", ""}, {"360", ""},
                                    {"-181", "Longitude Degrees Less than -180!"},
                                    {"361", "Longitude Degrees Greater than 360!"}});
     Check(CStdCoordLat2Validate{}, {{"59", ""}, {"00", ""},

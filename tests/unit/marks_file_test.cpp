@@ -3,8 +3,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <utility>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/base_settings.h"
@@ -75,10 +78,13 @@ TEST(MarksArchive, TextPrefixFormsAndWideTexts)
 
     // Wide marker, then a one-byte count of UTF-16 characters: "5", e-acute, a CJK character, an
     // emoji as a surrogate pair.
-    CArchiveReader wide(Bytes({255, 0xFE, 0xFF, 5, '5', 0, 0xE9, 0, 0x2D, 0x4E, 0x3D, 0xD8, 0x00, 0xDE}));
+    // The readers view bytes held here: they must outlive them.
+    const std::string wideBytes = Bytes({255, 0xFE, 0xFF, 5, '5', 0, 0xE9, 0, 0x2D, 0x4E, 0x3D, 0xD8, 0x00, 0xDE});
+    CArchiveReader wide(wideBytes);
     ASSERT_TRUE(wide.ReadText(t));
     EXPECT_EQ(t, "5\xE9??");
-    CArchiveReader wideTooLong(Bytes({255, 0xFE, 0xFF, 2, 'a', 0, 'b'}));  // 2 wide chars need 4 bytes
+    const std::string shortBytes = Bytes({255, 0xFE, 0xFF, 2, 'a', 0, 'b'});  // 2 wide chars need 4 bytes
+    CArchiveReader wideTooLong(shortBytes);
     EXPECT_FALSE(wideTooLong.ReadText(t));
 }
 
@@ -201,4 +207,62 @@ TEST_F(MarksFileTest, FailedSaveKeepsTheOldFile)
     EXPECT_FALSE(CMarkFile::Save(dir / "folder.mrk", list, settings, error));
     EXPECT_NE(error.find("folder.mrk"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);  // keep.mrk, folder.mrk
+}
+
+TEST(MarksFileFormat, NegativeCountOnlyBeforeExactlyTheSettingsAndLevelsMustBeNumbers)
+{
+    const std::string minusOne = Bytes({0xFF, 0xFF, 0xFF, 0xFF});
+    CArchiveWriter nan;
+    SBatterySettings garbage;
+    garbage.ExtBatVCritical = std::numeric_limits<double>::quiet_NaN();
+    garbage.Store(nan);
+    const struct {
+        std::string bytes;
+        const char* error;
+    } damaged[] = {
+        {minusOne + DefaultSettingsBytes() + "x", "f.mrk is damaged: its mark count -1 is negative."},
+        {minusOne + DefaultSettingsBytes().substr(1), "f.mrk is damaged: its mark count -1 is negative."},
+        {Bytes({0, 0, 0, 0x80}) + std::string(100, '\0'), "f.mrk is damaged: its mark count -2147483648 is negative."},
+        {Bytes({0, 0, 0, 0}) + nan.Bytes(), "f.mrk is damaged: its battery levels are not numbers."},
+    };
+    for (const auto& d : damaged) {
+        SMarkFileContents c;
+        std::string error;
+        EXPECT_FALSE(CMarkFile::Decode(d.bytes, c, error, "f.mrk"));
+        EXPECT_EQ(error, d.error);
+    }
+}
+
+TEST_F(MarksFileTest, OnlyRegularFilesOfBoundedSizeAreRead)
+{
+    CMarkList list;
+    list.AddMark("1", "2", "3");
+    list.SetModified(false);
+    settings.SetModified(false);
+    ASSERT_EQ(::mkfifo((dir / "fifo.mrk").c_str(), 0600), 0);
+    fs::create_directories(dir / "folder.mrk");
+    {
+        // Sparse: one byte past the limit costs no disk.
+        std::ofstream big(dir / "big.mrk", std::ios::binary);
+        big.seekp(static_cast<std::streamoff>(CMarkFile::MaxFileBytes));
+        big.put('\0');
+    }
+    const fs::path refused[] = {dir / "fifo.mrk", dir / "folder.mrk", "/dev/zero", dir / "big.mrk", dir / "none.mrk"};
+    for (const fs::path& p : refused) {
+        for (auto mode : {CMarkFile::ELoadMode::Replace, CMarkFile::ELoadMode::Append}) {
+            error.clear();
+            EXPECT_FALSE(CMarkFile::Load(p, mode, list, settings, error)) << p;
+            EXPECT_NE(error.find(p.string()), std::string::npos) << error;
+            EXPECT_EQ(list.Size(), 1u);
+            EXPECT_FALSE(list.GetModified());
+            EXPECT_FALSE(settings.GetModified());
+        }
+    }
+
+    // Millions of repeated marks within the limit load into one.
+    std::string many = Bytes({0, 0, 0x40, 0});  // 4194304 marks of three empty texts
+    many.append(std::size_t{3} << 22, '\0');
+    Write(dir / "many.mrk", many + DefaultSettingsBytes());
+    ASSERT_TRUE(CMarkFile::Load(dir / "many.mrk", CMarkFile::ELoadMode::Replace, list, settings, error)) << error;
+    EXPECT_EQ(std::vector<CMark>(list.begin(), list.end()), std::vector<CMark>{CMark("", "", "")});
 }

@@ -6,6 +6,13 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <pwd.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "serial/com_alias.h"
 #include "serial/serial_enum.h"
 
 namespace fs = std::filesystem;
@@ -31,13 +38,15 @@ TEST(SerialNumbering, DeviceNamesMapToSeparateRangesBothWays)
 {
     const std::pair<const char*, int> pairs[] = {{"ttyS0", 1},     {"ttyS31", 32},  {"ttyUSB0", 33},
                                                  {"ttyUSB1", 34},  {"ttyUSB31", 64}, {"ttyACM0", 65},
-                                                 {"ttyAMA0", 97}};
+                                                 {"ttyAMA0", 97},  {"rfcomm0", 113}, {"rfcomm31", 144},
+                                                 {"ttyXRUSB0", 145}, {"ttymxc0", 161}, {"ttyO0", 169},
+                                                 {"ttyTHS0", 177}, {"ttySC0", 185}, {"ttyGS7", 200}};
     for (const auto& [dev, n] : pairs) {
         EXPECT_EQ(ComNumberForDeviceName(dev), n) << dev;
         EXPECT_EQ(DeviceNameForComNumber(n), dev) << n;
     }
     for (const char* none : {"ttyS32", "ttyUSB32", "ttyUSB01", "ttyUSB", "ttyS-1", "tty0", "ttyS1x",
-                             "console", "ttyACM", "pts/3"})
+                             "console", "ttyACM", "pts/3", "rfcomm32", "ttySC8", "ttySX0"})
         EXPECT_EQ(ComNumberForDeviceName(none), 0) << none;
     for (int n = 1; n <= 255; ++n) {
         if (const std::string dev = DeviceNameForComNumber(n); !dev.empty()) {
@@ -45,7 +54,7 @@ TEST(SerialNumbering, DeviceNamesMapToSeparateRangesBothWays)
         }
     }
     EXPECT_EQ(DeviceNameForComNumber(0), "");
-    EXPECT_EQ(DeviceNameForComNumber(200), "");
+    EXPECT_EQ(DeviceNameForComNumber(201), "");
 
     EXPECT_EQ(ComNumberForAliasName("com5"), 5);
     EXPECT_EQ(ComNumberForAliasName("COM255"), 255);
@@ -104,7 +113,24 @@ protected:
                               "sys/bus/drivers/cdc_acm"})
             fs::create_directories(root / d);
     }
-    void TearDown() override { fs::remove_all(root); }
+    void TearDown() override
+    {
+        for (int fd : masters)
+            ::close(fd);
+        fs::remove_all(root);
+    }
+
+    // A device node that is a real terminal: a link to a pseudo-terminal kept open for the test.
+    void PtyNode(const std::string& name)
+    {
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        masters.push_back(master);
+        ASSERT_EQ(::grantpt(master), 0);
+        ASSERT_EQ(::unlockpt(master), 0);
+        fs::remove(root / "dev" / name);
+        fs::create_symlink(::ptsname(master), root / "dev" / name);
+    }
 
     static void Write(const fs::path& file, const std::string& text)
     {
@@ -130,6 +156,7 @@ protected:
 
     fs::path root;
     SSerialRoots roots;
+    std::vector<int> masters;
 };
 
 TEST_F(SerialFakeMachineTest, ListsRealPortsAliasesAndThePortMapInNumberOrder)
@@ -145,7 +172,8 @@ TEST_F(SerialFakeMachineTest, ListsRealPortsAliasesAndThePortMapInNumberOrder)
     for (int k = 2; k < 32; ++k)
         Node("ttyS" + std::to_string(k)); // /dev holds every ttyS whether fitted or not
     Node("ttyUSB3");                      // present without sysfs: from the port map
-    Node("pts7");
+    PtyNode("ttyUSB0");
+    PtyNode("pts7");
 
     fs::create_symlink(root / "dev/ttyUSB0", root / "com/COM5"); // pinned: leaves COM33
     fs::create_symlink(root / "dev/pts7", root / "com/com2");
@@ -174,14 +202,68 @@ TEST_F(SerialFakeMachineTest, ListsRealPortsAliasesAndThePortMapInNumberOrder)
     EXPECT_EQ(ComDevicePath(5, roots), (root / "com/COM5").string());
     EXPECT_EQ(ComDevicePath(33, roots), (root / "dev/ttyUSB0").string());
     EXPECT_EQ(ComDevicePath(9, roots), (root / "dev/ttyS8").string()); // dangling alias: the rule
-    EXPECT_EQ(ComDevicePath(200, roots), "");
+    EXPECT_EQ(ComDevicePath(201, roots), "");
     EXPECT_EQ(ComDevicePath(0, roots), "");
+}
+
+TEST_F(SerialFakeMachineTest, NumbersComeFromTheRuleAndAliasesMustBeTerminals)
+{
+    // Product names that hold "COM" never give the number.
+    Tty("ttyUSB1", "pci0/usb1/1-3/1-3:1.0/ttyUSB1", "ftdi_sio");
+    Write(root / "sys/devices/pci0/usb1/1-3/idVendor", "0403");
+    Write(root / "sys/devices/pci0/usb1/1-3/product", "Dual RS232 COM2 adapter");
+    Tty("ttyACM0", "pci0/usb1/1-4/1-4:1.0", "cdc_acm");
+    Write(root / "sys/devices/pci0/usb1/1-4/idVendor", "1546");
+    Write(root / "sys/devices/pci0/usb1/1-4/product", "GNSS COM Port");
+    Tty("rfcomm0", "virtual/tty/rfcomm0", "serial"); // Bluetooth links have no type attribute
+    Tty("ttySC1", "platform/spi0/sc16is7xx", "serial", "4");
+    Tty("ttyGS0", "platform/gadget", "serial");
+
+    fs::create_directories(root / "folder");
+    ASSERT_EQ(::mkfifo((root / "fifo").c_str(), 0600), 0);
+    Write(root / "plain", "x");
+    const std::pair<const char*, fs::path> notTerminals[] = {
+        {"com5", root / "fifo"}, {"com6", root / "folder"}, {"com7", "/dev/zero"}, {"com8", root / "plain"}};
+    for (const auto& [alias, target] : notTerminals)
+        fs::create_symlink(target, root / "com" / alias);
+    PtyNode("pts1");
+    fs::create_symlink(root / "dev/pts1", root / "com/com9");
+
+    EXPECT_EQ(Texts(ListSerialPorts(roots)), (List{
+        "COM9 - Communications Port #9",
+        "COM34 - Dual RS232 COM2 adapter #34",
+        "COM65 - GNSS COM Port #65",
+        "COM113 - Communications Port #113",
+        "COM186 - Communications Port #186",
+        "COM193 - Communications Port #193",
+    }));
+}
+
+TEST(SerialAliasFolder, WithoutHomeTheFolderComesFromThePasswordDatabase)
+{
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const std::string savedDir = std::getenv("VARNEL_COM_DIR") ? std::getenv("VARNEL_COM_DIR") : "";
+    ::unsetenv("VARNEL_COM_DIR");
+    ::unsetenv("HOME");
+    const passwd* pw = ::getpwuid(::getuid());
+    const std::string expected = pw && pw->pw_dir && pw->pw_dir[0] == '/'
+                                     ? std::string(pw->pw_dir) + "/.local/share/varnel-link-manager/com"
+                                     : std::string();
+    EXPECT_EQ(ComAliasDir(), expected);
+    ::setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(ComAliasDir(), "/home/someone/.local/share/varnel-link-manager/com");
+    if (savedHome.empty())
+        ::unsetenv("HOME");
+    else
+        ::setenv("HOME", savedHome.c_str(), 1);
+    if (!savedDir.empty())
+        ::setenv("VARNEL_COM_DIR", savedDir.c_str(), 1);
 }
 
 TEST_F(SerialFakeMachineTest, UnreadableDeviceTreeIsReportedButListingGoesOn)
 {
     roots.Sysfs = (root / "nowhere").string();
-    Node("ttyACM1");
+    PtyNode("ttyACM1");
     fs::create_symlink(root / "dev/ttyACM1", root / "com/com3");
     Node("ttyUSB0");
 

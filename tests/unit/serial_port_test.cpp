@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -234,7 +235,7 @@ TEST_F(SerialPortTest, HeldPortCannotBeOpenedAgain)
     EXPECT_TRUE(second.Open(7, 19200));
 }
 
-TEST_F(SerialPortTest, HangUpEndsReadsAndDropsWritesQuietly)
+TEST_F(SerialPortTest, HangUpEndsReadsAndFailsWritesAtOnce)
 {
     CSerialPort port;
     ASSERT_TRUE(port.Open(7, 19200));
@@ -243,8 +244,8 @@ TEST_F(SerialPortTest, HangUpEndsReadsAndDropsWritesQuietly)
     char buf[64];
     EXPECT_EQ(port.Read(buf, sizeof buf), 0);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(port.WriteLine("$JRTK,17"), 8);
-    EXPECT_EQ(port.Write("+++", 3), 3);
+    EXPECT_EQ(port.WriteLine("$JRTK,17"), -1);
+    EXPECT_EQ(port.Write("+++", 3), 0);
     port.WriteByte('x');
     // Bytes are dropped at once rather than after a second each.
     EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
@@ -279,12 +280,9 @@ TEST_F(SerialPortTest, HangUpDoesNotSignalASessionLeader)
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
 }
 
-TEST_F(SerialPortTest, StalledLineDropsTheByteAfterABoundedWait)
+// Fills the line through a descriptor of our own until the driver takes nothing more.
+void Stall(int probe)
 {
-    const int probe = OpenProbe();
-    ASSERT_GE(probe, 0);
-    CSerialPort port;
-    ASSERT_TRUE(port.Open(7, 19200));
     // The driver moves bytes along in the background, so fill until a pause frees no more room.
     const std::string block(4096, 'f');
     for (int round = 0; round < 100; ++round) {
@@ -296,14 +294,53 @@ TEST_F(SerialPortTest, StalledLineDropsTheByteAfterABoundedWait)
             break;
         std::this_thread::sleep_for(20ms);
     }
+}
+
+TEST_F(SerialPortTest, StalledLineFailsTheWholeSentenceWithinOneBoundedWait)
+{
+    const int probe = OpenProbe();
+    ASSERT_GE(probe, 0);
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(7, 19200));
+    Stall(probe);
     ::close(probe);
 
+    // Thirty bytes the driver will not take: one wait for the call, not one per byte.
     const auto start = std::chrono::steady_clock::now();
-    port.WriteByte('x');
+    EXPECT_EQ(port.WriteLine("$KBASE,SETTINGS,12.0,11.0,500"), -1);
+    EXPECT_EQ(port.Write("+++", 3), 0);
     const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(waited, 500ms);
-    EXPECT_LT(waited, 3000ms);
+    EXPECT_GE(waited, 2 * 500ms);
+    EXPECT_LT(waited, 6000ms);
     EXPECT_TRUE(port.IsOpen());
+    // No piece of either reached the line.
+    const std::string got = FromPort(0);
+    EXPECT_EQ(got.find_first_not_of('f'), std::string::npos) << got.substr(got.find_first_not_of('f'));
+}
+
+TEST_F(SerialPortTest, CloseWaitsForAWriteInProgress)
+{
+    const int probe = OpenProbe();
+    ASSERT_GE(probe, 0);
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(7, 19200));
+    Stall(probe);
+
+    std::jthread writer([&] { port.WriteLine("$JRTK,17"); });
+    std::this_thread::sleep_for(200ms);
+    port.Close();
+    // The lowest free descriptor (the probe is still open), very likely the port's old one: the
+    // write must not land here.
+    char name[] = "/tmp/varnel-serial-reuse-XXXXXX";
+    const int reused = ::mkstemp(name);
+    ASSERT_GE(reused, 0);
+    writer.join();
+    struct stat st {};
+    ASSERT_EQ(::fstat(reused, &st), 0);
+    EXPECT_EQ(st.st_size, 0);
+    ::close(reused);
+    ::unlink(name);
+    ::close(probe);
 }
 
 } // namespace

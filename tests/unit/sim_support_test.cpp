@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <tuple>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -120,5 +123,34 @@ TEST(SimMarksFile, ReadsOneMarkALine)
     EXPECT_EQ(marks[1], (SSimMark{"-33.9", "151.2", "7.5,extra"}));
     std::ofstream(path) << "51.5;-1.25\n";
     EXPECT_FALSE(LoadSimMarks(path, marks, error));
-    EXPECT_FALSE(LoadSimMarks(tmp.path + "/missing", marks, error));
+    // Nothing but a regular file is read: a folder fails, /dev/zero and a FIFO return at once.
+    ASSERT_EQ(mkfifo((tmp.path + "/fifo").c_str(), 0600), 0);
+    for (const std::string& bad : {tmp.path + "/missing", tmp.path, std::string("/dev/zero"), tmp.path + "/fifo"}) {
+        error.clear();
+        EXPECT_FALSE(LoadSimMarks(bad, marks, error)) << bad;
+        EXPECT_NE(error.find(bad), std::string::npos) << error;
+    }
+    EXPECT_EQ(marks.size(), 2u);
+}
+
+TEST(SimComLink, LinksToVanishedPseudoTerminalsAreSweptOthersStay)
+{
+    TempDir tmp;
+    const std::string dir = tmp.path + "/com";
+    fs::create_directories(dir);
+    // What a simulator killed with SIGKILL leaves: a link to its pseudo-terminal, now gone.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string slave = ptsname(master);
+    close(master);
+    fs::create_symlink(slave, dir + "/com12");
+    fs::create_symlink("/dev/serial/by-id/unplugged-adapter", dir + "/com13");  // the operator's pin
+    const std::string live = tmp.path + "/device";
+    std::ofstream(live).put('x');
+    std::string error;
+    EXPECT_EQ(ClaimSimComLink(dir, live, 0, error), 5);
+    EXPECT_FALSE(fs::is_symlink(dir + "/com12"));
+    EXPECT_TRUE(fs::is_symlink(dir + "/com13"));
 }
