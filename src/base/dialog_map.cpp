@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QSettings>
+#include <QShortcut>
 
 #include <cstdlib>
 
@@ -54,6 +55,8 @@ CDialogMap::CDialogMap(QWidget* parent, const CMarkList& marks, CModel* model)
     m_Ui->setupUi(this);
     setWindowIcon(VarnelIcon());
     m_Ui->labelMessage->hide();
+    // The web view takes every key it is given, so Escape would never reach the dialog.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QDialog::reject);
     m_MapUrl = MarksMapUrl(*m_Marks);
     if (m_MapUrl.isEmpty()) {
         ShowMessage(UiText(m_Model, StringIds::MapPageNotFound));

@@ -84,6 +84,11 @@ private slots:
         QVERIFY(listed.first().toString().contains("Latitude: " + hostile));
         QCOMPARE(page["elements"].toInt(), 0);
         QCOMPARE(page["injected"].toString(), QStringLiteral("undefined"));
+
+        // Escape closes the window although the page has the keyboard.
+        QWidget* pageWidget = dialog.View()->focusProxy() ? dialog.View()->focusProxy() : dialog.View();
+        QTest::keyClick(pageWidget, Qt::Key_Escape);
+        QTRY_VERIFY(!dialog.isVisible());
     }
 
     void pageThatFailsToLoadShowsAMessage()
