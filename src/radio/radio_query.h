@@ -44,6 +44,9 @@ std::string PlainRadioText(std::string_view text, std::size_t limit);
 // The first `count` characters of a text, as the dialects' overflow replies take them.
 std::string FirstCharacters(std::string_view text, std::size_t count);
 
+// The text without the spaces and tabs around it.
+std::string_view TrimBlanks(std::string_view text);
+
 // The longest decimal integer prefix after optional spaces and one sign; 0 when there is none.
 // Saturates instead of overflowing.
 long long LeadingInteger(std::string_view text);
