@@ -4,31 +4,8 @@
 #include <QTimer>
 
 #include "radio/maxstream_dialect.h"
-#include "radio/radio_timing.h"
+#include "radio/maxstream_ui.h"
 #include "ui_dialog_maxstream_base.h"
-
-namespace MaxstreamUi {
-
-void FillRadioIds(QComboBox* combo, int selected)
-{
-    for (int id = 0; id <= Maxstream::MaxRadioId; ++id)
-        combo->addItem(QString::number(id), id);
-    combo->setCurrentIndex(selected >= 0 && selected <= Maxstream::MaxRadioId ? selected : -1);
-}
-
-std::optional<SQueryResult> ShowReadRadioId(QComboBox* combo, const SQueryResult& result)
-{
-    const std::optional<int> id = result.Ok ? Maxstream::RadioIdFromValue(result.Value) : std::nullopt;
-    combo->setCurrentIndex(id ? *id : -1);
-    if (id)
-        return std::nullopt;
-    SQueryResult failure = result;
-    if (result.Ok)  // an answer, but no ID of 0..9: report what the radio said
-        failure.Reply = PlainRadioText(result.Value, RadioTiming::ShownReplyLength);
-    return failure;
-}
-
-}  // namespace MaxstreamUi
 
 CDialogMaxstreamBase::CDialogMaxstreamBase(QWidget* parent, CSerialPort* port, CModel* model)
     : CRadioDialog(parent, port, model), m_Ui(new Ui::CDialogMaxstreamBase)

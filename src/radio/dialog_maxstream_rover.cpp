@@ -3,8 +3,8 @@
 #include <QComboBox>
 
 #include "connection/model.h"
-#include "radio/dialog_maxstream_base.h"
 #include "radio/maxstream_dialect.h"
+#include "radio/maxstream_ui.h"
 #include "radio/radio_timing.h"
 #include "serial/pump_wait.h"
 #include "ui_dialog_maxstream_rover.h"

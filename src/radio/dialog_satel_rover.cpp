@@ -1,8 +1,8 @@
 #include "radio/dialog_satel_rover.h"
 
 #include "connection/model.h"
-#include "radio/dialog_satel_base.h"
 #include "radio/radio_timing.h"
+#include "radio/satel_channel.h"
 #include "ui/string_table.h"
 #include "ui_dialog_satel_rover.h"
 
