@@ -23,14 +23,10 @@ CDialogMaxstreamBase::~CDialogMaxstreamBase()
     delete m_Ui;
 }
 
-void CDialogMaxstreamBase::showEvent(QShowEvent* event)
+void CDialogMaxstreamBase::OnFirstShow()
 {
-    if (!m_Started) {
-        m_Started = true;
-        // Once the window is on screen; the query's pauses keep it painting.
-        QTimer::singleShot(0, this, &CDialogMaxstreamBase::ReadRadio);
-    }
-    CRadioDialog::showEvent(event);
+    // Once the window is on screen; the query's pauses keep it painting.
+    QTimer::singleShot(0, this, &CDialogMaxstreamBase::ReadRadio);
 }
 
 void CDialogMaxstreamBase::ReadRadio()
@@ -42,9 +38,7 @@ void CDialogMaxstreamBase::ReadRadio()
                                                RunQuery(Link(), Maxstream::QueryRadioId, Maxstream::ValueRule()));
     }
     UpdateCommit();
-    if (failure)
-        ShowReadFailed(*failure);
-    emit Ready();
+    FinishOpening(failure);
 }
 
 void CDialogMaxstreamBase::UpdateCommit()
@@ -63,8 +57,5 @@ void CDialogMaxstreamBase::OnCommit()
         result = RunCommit(Link(), Maxstream::BaseCommit(m_Ui->comboRadioId->itemData(index).toInt()));
     }
     UpdateCommit();
-    if (result.Ok)
-        FinishCommitted();
-    else
-        ShowNotConfirmed(result);
+    FinishCommit(result);
 }

@@ -16,7 +16,7 @@ public:
     ~CDialogMaxstreamBase() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnFirstShow() override;
 
 private:
     void ReadRadio();
@@ -24,5 +24,4 @@ private:
     void OnCommit();
 
     Ui::CDialogMaxstreamBase* m_Ui;
-    bool m_Started = false;
 };

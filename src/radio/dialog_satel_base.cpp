@@ -28,13 +28,9 @@ CDialogSatelBase::~CDialogSatelBase()
     delete m_Ui;
 }
 
-void CDialogSatelBase::showEvent(QShowEvent* event)
+void CDialogSatelBase::OnFirstShow()
 {
-    if (!m_Started) {
-        m_Started = true;
-        QTimer::singleShot(0, this, &CDialogSatelBase::ReadRadio);
-    }
-    CRadioDialog::showEvent(event);
+    QTimer::singleShot(0, this, &CDialogSatelBase::ReadRadio);
 }
 
 void CDialogSatelBase::ReadRadio()
@@ -44,9 +40,7 @@ void CDialogSatelBase::ReadRadio()
         CBusy busy(*this);
         failure = m_Channel->ReadFrequency(Link());
     }
-    if (failure)
-        ShowReadFailed(*failure);
-    emit Ready();
+    FinishOpening(failure);
 }
 
 void CDialogSatelBase::OnCommit()
@@ -60,8 +54,5 @@ void CDialogSatelBase::OnCommit()
         Model()->SetRadioPower(power);
         result = RunCommit(Link(), Satel::BaseCommit(Model()->GetRadioFrequency(), power));
     }
-    if (result.Ok)
-        FinishCommitted();
-    else
-        ShowNotConfirmed(result);
+    FinishCommit(result);
 }

@@ -17,7 +17,7 @@ public:
     ~CDialogSatelBase() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnFirstShow() override;
 
 private:
     void ReadRadio();
@@ -25,5 +25,4 @@ private:
 
     Ui::CDialogSatelBase* m_Ui;
     CSatelChannel* m_Channel;  // owned by the dialog
-    bool m_Started = false;
 };
