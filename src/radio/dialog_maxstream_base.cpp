@@ -34,8 +34,7 @@ void CDialogMaxstreamBase::ReadRadio()
     std::optional<SQueryResult> failure;
     {
         CBusy busy(*this);
-        failure = MaxstreamUi::ShowReadRadioId(m_Ui->comboRadioId,
-                                               RunQuery(Link(), Maxstream::QueryRadioId, Maxstream::ValueRule()));
+        failure = MaxstreamUi::ReadRadioId(m_Ui->comboRadioId, Link());
     }
     UpdateCommit();
     FinishOpening(failure);

@@ -46,8 +46,7 @@ void CDialogMaxstreamRover::ReadRadio()
     {
         // The query finishes before the thread starts: the port has one user at a time.
         CBusy busy(*this);
-        failure = MaxstreamUi::ShowReadRadioId(m_Ui->comboRadioId,
-                                               RunQuery(Link(), Maxstream::QueryRadioId, Maxstream::ValueRule()));
+        failure = MaxstreamUi::ReadRadioId(m_Ui->comboRadioId, Link());
         if (!failure)
             StartPoller();
     }

@@ -14,8 +14,9 @@ void FillRadioIds(QComboBox* combo, int selected)
     combo->setCurrentIndex(selected >= 0 && selected <= Maxstream::MaxRadioId ? selected : -1);
 }
 
-std::optional<SQueryResult> ShowReadRadioId(QComboBox* combo, const SQueryResult& result)
+std::optional<SQueryResult> ReadRadioId(QComboBox* combo, CRadioLink& link)
 {
+    const SQueryResult result = RunQuery(link, Maxstream::QueryRadioId, Maxstream::ValueRule());
     const std::optional<int> id = result.Ok ? Maxstream::RadioIdFromValue(result.Value) : std::nullopt;
     combo->setCurrentIndex(id ? *id : -1);
     if (id)

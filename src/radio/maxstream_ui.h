@@ -11,7 +11,7 @@ class QComboBox;
 namespace MaxstreamUi {
 // Entries "0".."9" with their numbers as item data; `selected` outside 0..9 selects none.
 void FillRadioIds(QComboBox* combo, int selected);
-// Selects the radio ID of an "ATDT?" answer. When the query failed or the radio reported no ID of
-// 0..9, selects none and returns what to report.
-std::optional<SQueryResult> ShowReadRadioId(QComboBox* combo, const SQueryResult& result);
+// Asks the radio for its ID ("ATDT?") and selects it. When the query failed or the radio reported
+// no ID of 0..9, selects none and returns what to report.
+std::optional<SQueryResult> ReadRadioId(QComboBox* combo, CRadioLink& link);
 }  // namespace MaxstreamUi
