@@ -2,9 +2,9 @@
 
 // Query and collect: send one command and gather the reply until the dialect's rule can take a
 // value from it. Every radio dialog reads the radio this way; a dialect only supplies an SQueryRule
-// (see MicrohardSettingRule in microhard_dialect.h for an example):
+// (see Microhard::SettingRule in microhard_dialect.h for an example):
 //
-//     SQueryResult r = RunQuery(link, "ATS104?", MicrohardSettingRule("ATS104?", overflow));
+//     SQueryResult r = RunQuery(link, "ATS104?", Microhard::SettingRule("ATS104?", overflow));
 //     if (r.Ok) use(r.Value); else report(r.Reply);
 //
 // The link's Pause paces the cycles (PumpWait on the UI thread). Reads that return fewer than two
