@@ -4,31 +4,8 @@
 #include <QTimer>
 
 #include "radio/maxstream_dialect.h"
-#include "radio/radio_timing.h"
+#include "radio/maxstream_ui.h"
 #include "ui_dialog_maxstream_base.h"
-
-namespace MaxstreamUi {
-
-void FillRadioIds(QComboBox* combo, int selected)
-{
-    for (int id = 0; id <= Maxstream::MaxRadioId; ++id)
-        combo->addItem(QString::number(id), id);
-    combo->setCurrentIndex(selected >= 0 && selected <= Maxstream::MaxRadioId ? selected : -1);
-}
-
-std::optional<SQueryResult> ShowReadRadioId(QComboBox* combo, const SQueryResult& result)
-{
-    const std::optional<int> id = result.Ok ? Maxstream::RadioIdFromValue(result.Value) : std::nullopt;
-    combo->setCurrentIndex(id ? *id : -1);
-    if (id)
-        return std::nullopt;
-    SQueryResult failure = result;
-    if (result.Ok)  // an answer, but no ID of 0..9: report what the radio said
-        failure.Reply = PlainRadioText(result.Value, RadioTiming::ShownReplyLength);
-    return failure;
-}
-
-}  // namespace MaxstreamUi
 
 CDialogMaxstreamBase::CDialogMaxstreamBase(QWidget* parent, CSerialPort* port, CModel* model)
     : CRadioDialog(parent, port, model), m_Ui(new Ui::CDialogMaxstreamBase)
@@ -46,14 +23,10 @@ CDialogMaxstreamBase::~CDialogMaxstreamBase()
     delete m_Ui;
 }
 
-void CDialogMaxstreamBase::showEvent(QShowEvent* event)
+void CDialogMaxstreamBase::OnFirstShow()
 {
-    if (!m_Started) {
-        m_Started = true;
-        // Once the window is on screen; the query's pauses keep it painting.
-        QTimer::singleShot(0, this, &CDialogMaxstreamBase::ReadRadio);
-    }
-    CRadioDialog::showEvent(event);
+    // Once the window is on screen; the query's pauses keep it painting.
+    QTimer::singleShot(0, this, &CDialogMaxstreamBase::ReadRadio);
 }
 
 void CDialogMaxstreamBase::ReadRadio()
@@ -61,13 +34,10 @@ void CDialogMaxstreamBase::ReadRadio()
     std::optional<SQueryResult> failure;
     {
         CBusy busy(*this);
-        failure = MaxstreamUi::ShowReadRadioId(m_Ui->comboRadioId,
-                                               RunQuery(Link(), Maxstream::QueryRadioId, Maxstream::ValueRule()));
+        failure = MaxstreamUi::ReadRadioId(m_Ui->comboRadioId, Link());
     }
     UpdateCommit();
-    if (failure)
-        ShowReadFailed(*failure);
-    emit Ready();
+    FinishOpening(failure);
 }
 
 void CDialogMaxstreamBase::UpdateCommit()
@@ -86,8 +56,5 @@ void CDialogMaxstreamBase::OnCommit()
         result = RunCommit(Link(), Maxstream::BaseCommit(m_Ui->comboRadioId->itemData(index).toInt()));
     }
     UpdateCommit();
-    if (result.Ok)
-        FinishCommitted();
-    else
-        ShowNotConfirmed(result);
+    FinishCommit(result);
 }

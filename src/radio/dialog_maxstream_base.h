@@ -1,10 +1,6 @@
 #pragma once
 
-#include <optional>
-
 #include "radio/radio_dialog_support.h"
-
-class QComboBox;
 
 namespace Ui {
 class CDialogMaxstreamBase;
@@ -20,7 +16,7 @@ public:
     ~CDialogMaxstreamBase() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnFirstShow() override;
 
 private:
     void ReadRadio();
@@ -28,13 +24,4 @@ private:
     void OnCommit();
 
     Ui::CDialogMaxstreamBase* m_Ui;
-    bool m_Started = false;
 };
-
-namespace MaxstreamUi {
-// Entries "0".."9" with their numbers as item data; `selected` outside 0..9 selects none.
-void FillRadioIds(QComboBox* combo, int selected);
-// Selects the radio ID of an "ATDT?" answer. When the query failed or the radio reported no ID of
-// 0..9, selects none and returns what to report.
-std::optional<SQueryResult> ShowReadRadioId(QComboBox* combo, const SQueryResult& result);
-}  // namespace MaxstreamUi

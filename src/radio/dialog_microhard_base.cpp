@@ -36,16 +36,7 @@ CDialogMicrohardBase::~CDialogMicrohardBase()
     delete m_Ui;
 }
 
-void CDialogMicrohardBase::showEvent(QShowEvent* event)
-{
-    if (!m_Initialised) {
-        m_Initialised = true;
-        Initialise();
-    }
-    CRadioDialog::showEvent(event);
-}
-
-void CDialogMicrohardBase::Initialise()
+void CDialogMicrohardBase::OnFirstShow()
 {
     for (int id = 0; id <= Microhard::MaxRadioId; ++id)
         m_Ui->comboRadioId->addItem(Q(Microhard::RadioIdText(id)), id);
@@ -164,8 +155,5 @@ void CDialogMicrohardBase::OnCommit()
         m_Timer.stop();
         result = RunCommit(Link(), BaseCommit(choices));
     }
-    if (result.Ok)
-        FinishCommitted();
-    else
-        ShowNotConfirmed(result);
+    FinishCommit(result);
 }

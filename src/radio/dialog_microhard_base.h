@@ -21,10 +21,9 @@ public:
     bool ServiceOptions() const { return m_ServiceOptions; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnFirstShow() override;
 
 private:
-    void Initialise();
     void OnTimer();
     void ReadSettings();
     void OnReadSettingsButton();
@@ -34,6 +33,5 @@ private:
     Ui::CDialogMicrohardBase* m_Ui;
     bool m_ServiceOptions;
     bool m_ReadPending;
-    bool m_Initialised = false;
     QTimer m_Timer;
 };

@@ -3,56 +3,39 @@
 #include "connection/model.h"
 #include "radio/microhard_dialect.h"
 #include "radio/radio_timing.h"
-#include "serial/pump_wait.h"
 #include "serial/serial_port.h"
 #include "ui/string_table.h"
 #include "ui_dialog_microhard_rover.h"
 
 CDialogMicrohardRover::CDialogMicrohardRover(QWidget* parent, CSerialPort* port, CModel* model)
-    : CRadioDialog(parent, port, model), m_Ui(new Ui::CDialogMicrohardRover), m_ThreadLink(port)
+    : CPollingRoverDialog(parent, port, model,
+                          {&Microhard::SignalCycle, Microhard::DataMode, 0, &Microhard::SignalText}),
+      m_Ui(new Ui::CDialogMicrohardRover)
 {
     m_Ui->setupUi(this);
-    m_Ui->panelWait->hide();
-    KeepEnabledWhileBusy(m_Ui->panelWait);
-    connect(&m_Timer, &QTimer::timeout, this, &CDialogMicrohardRover::OnTimer);
+    SetUpPolling(m_Ui->panelWait, m_Ui->labelSignal, m_Ui->labelSignalCaption);
     connect(m_Ui->buttonCommit, &QPushButton::clicked, this, &CDialogMicrohardRover::OnCommit);
     connect(m_Ui->buttonCancel, &QPushButton::clicked, this, &CDialogMicrohardRover::reject);
 }
 
 CDialogMicrohardRover::~CDialogMicrohardRover()
 {
-    m_Poller.Stop();
     delete m_Ui;
 }
 
-void CDialogMicrohardRover::showEvent(QShowEvent* event)
+void CDialogMicrohardRover::OnFirstShow()
 {
-    if (!m_Started) {
-        m_Started = true;
-        m_Timer.start(RadioTiming::DisplayTimerMs);
-    }
-    CRadioDialog::showEvent(event);
+    DisplayTimer().start(RadioTiming::DisplayTimerMs);
 }
 
-void CDialogMicrohardRover::resizeEvent(QResizeEvent* event)
-{
-    m_Ui->panelWait->setGeometry(rect());
-    CRadioDialog::resizeEvent(event);
-}
-
-void CDialogMicrohardRover::OnTimer()
+void CDialogMicrohardRover::OnDisplayTimer()
 {
     if (m_FirstTick) {
         m_FirstTick = false;
         FirstTick();
         return;
     }
-    const int level = m_Poller.SignalLevel();
-    if (level == m_ShownLevel)
-        return;
-    m_ShownLevel = level;
-    if (auto text = Microhard::SignalText(level))
-        SetLiveText(m_Ui->labelSignal, m_Ui->labelSignalCaption->text(), QString::fromStdString(*text));
+    ShowSignal();
 }
 
 void CDialogMicrohardRover::FirstTick()
@@ -76,33 +59,7 @@ void CDialogMicrohardRover::FirstTick()
             SetLiveText(m_Ui->labelFirmware, m_Ui->labelFirmwareCaption->text(), RadioText(firmware.Value));
         StartPoller();
     }
-    if (failure)
-        ShowReadFailed(*failure);
-    OpeningDone();
-}
-
-void CDialogMicrohardRover::StartPoller()
-{
-    m_ShownLevel = -1;
-    m_Poller.Start(m_ThreadLink, &Microhard::SignalCycle, Microhard::DataMode, 0);
-    if (!m_Timer.isActive())
-        m_Timer.start(RadioTiming::DisplayTimerMs);
-}
-
-void CDialogMicrohardRover::StopPoller()
-{
-    m_Poller.RequestStop();
-    // The thread finishes its current step (at most one guard time); the window keeps painting.
-    while (!m_Poller.Finished())
-        PumpWait(RadioTiming::StopPollMs);
-    m_Poller.Join();
-    m_Timer.stop();
-}
-
-void CDialogMicrohardRover::OnCancel()
-{
-    CBusy busy(*this);
-    StopPoller();
+    FinishOpening(failure);
 }
 
 void CDialogMicrohardRover::OnCommit()
@@ -118,26 +75,10 @@ void CDialogMicrohardRover::OnCommit()
     SRoverChoices choices;
     choices.RadioId = *id;
     choices.WriteDefaults = (Model()->GetWriteDefaultsFlags() & WriteDefaults::BoxTicked) != 0;
-    SCommitResult result;
-    {
-        CBusy busy(*this);
-        m_Ui->panelWait->setGeometry(rect());
-        m_Ui->panelWait->raise();
-        m_Ui->panelWait->show();
-        m_Ui->panelWait->repaint();
-        StopPoller();
-        result = RunCommit(Link(), RoverCommit(choices));
-        if (result.Ok) {
-            Port()->Close();
-        } else {
-            // Back to data mode whatever the radio made of the failed line, then read on.
-            Link().WriteLine(DataMode);
-            StartPoller();
-        }
-        m_Ui->panelWait->hide();
-    }
+    // Reads on after a failure even when the opening reads have not started the thread yet: the
+    // display timer they wait for was stopped with it.
+    const SCommitResult result = CommitWithPollerStopped(RoverCommit(choices), true);
     if (result.Ok)
-        FinishCommitted();
-    else
-        ShowNotConfirmed(result);
+        Port()->Close();
+    FinishCommit(result);
 }

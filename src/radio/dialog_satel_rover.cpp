@@ -1,8 +1,8 @@
 #include "radio/dialog_satel_rover.h"
 
 #include "connection/model.h"
-#include "radio/dialog_satel_base.h"
 #include "radio/radio_timing.h"
+#include "radio/satel_channel.h"
 #include "ui/string_table.h"
 #include "ui_dialog_satel_rover.h"
 
@@ -24,13 +24,9 @@ CDialogSatelRover::~CDialogSatelRover()
     delete m_Ui;
 }
 
-void CDialogSatelRover::showEvent(QShowEvent* event)
+void CDialogSatelRover::OnFirstShow()
 {
-    if (!m_Started) {
-        m_Started = true;
-        QTimer::singleShot(0, this, &CDialogSatelRover::ReadRadio);
-    }
-    CRadioDialog::showEvent(event);
+    QTimer::singleShot(0, this, &CDialogSatelRover::ReadRadio);
 }
 
 void CDialogSatelRover::ReadRadio()
@@ -41,9 +37,7 @@ void CDialogSatelRover::ReadRadio()
         failure = m_Channel->ReadFrequency(Link());
     }
     StartPoll();
-    if (failure)
-        ShowReadFailed(*failure);
-    emit Ready();
+    FinishOpening(failure);
 }
 
 void CDialogSatelRover::StartPoll()
@@ -89,8 +83,5 @@ void CDialogSatelRover::OnCommit()
         if (!result.Ok)
             StartPoll();
     }
-    if (result.Ok)
-        FinishCommitted();
-    else
-        ShowNotConfirmed(result);
+    FinishCommit(result);
 }

@@ -21,7 +21,7 @@ public:
     ~CDialogSatelRover() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnFirstShow() override;
     void OnCancel() override;
 
 private:
@@ -35,5 +35,4 @@ private:
     Satel::CSignalPoll m_Poll;
     QTimer m_PollTimer;
     CSatelChannel* m_Channel;  // owned by the dialog
-    bool m_Started = false;
 };

@@ -1,5 +1,6 @@
 #include "radio/maxstream_dialect.h"
 
+#include "radio/command_mode.h"
 #include "radio/radio_timing.h"
 
 namespace Maxstream {
@@ -74,11 +75,9 @@ SQueryRule ValueRule()
 
 std::optional<int> RadioIdFromValue(std::string_view value)
 {
-    const auto first = value.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
+    value = TrimBlanks(value);
+    if (value.empty())
         return std::nullopt;
-    const auto last = value.find_last_not_of(" \t");
-    value = value.substr(first, last - first + 1);
     int id = 0;
     for (char c : value) {
         const int digit = HexDigit(c);
@@ -124,14 +123,7 @@ std::atomic<int>& GoodPacketCount()
 
 void SignalCycle(CRadioLink& link, std::atomic<int>& level, std::atomic<int>& goodPacketCount)
 {
-    if (link.StopRequested())
-        return;
-    link.Pause(GuardMs);
-    if (link.StopRequested())
-        return;
-    link.Write(Escape);
-    link.Pause(GuardMs);
-    if (link.StopRequested())
+    if (!EnterCommandMode(link, Escape))
         return;
     link.Pause(MaxstreamSettleMs);
     link.Purge();
@@ -168,13 +160,7 @@ std::vector<SCommitStep> BaseCommit(int radioId)
 std::vector<SCommitStep> RoverCommit(int radioId)
 {
     std::vector<SCommitStep> steps;
-    SCommitStep escape;
-    escape.Text = Escape;
-    escape.Raw = true;
-    escape.PauseBeforeMs = GuardMs;
-    escape.PauseAfterMs = GuardMs;
-    escape.Acknowledged = AnswerContains(Acknowledgement);
-    steps.push_back(escape);
+    steps.push_back(EscapeStep(Escape, Acknowledgement));
     AppendSettings(steps, radioId, false, 0);  // the rover goes straight on after "ATRE"
     return steps;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "radio/command_mode.h"
 #include "radio/radio_timing.h"
 
 namespace Microhard {
@@ -25,15 +26,6 @@ std::string CompleteLineBeforeOk(std::string_view text, std::size_t pos)
     if (end == std::string_view::npos || text.find("OK", end) == std::string_view::npos)
         return {};
     return std::string(text.substr(pos, end - pos));
-}
-
-std::string Trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
 }
 
 bool AllDigits(std::string_view text)
@@ -126,7 +118,7 @@ int RadioIdFromRegister(std::string_view value)
 
 std::optional<int> ParseRadioId(std::string_view text)
 {
-    const std::string t = Trimmed(text);
+    const std::string t(TrimBlanks(text));
     if (!AllDigits(t) || t.size() > 3)
         return std::nullopt;
     const int id = std::stoi(t);
@@ -150,7 +142,7 @@ std::string PowerTextFromCode(std::string_view value)
 
 std::optional<int> PowerCodeFromText(std::string_view text)
 {
-    const std::string t = Trimmed(text);
+    const std::string t(TrimBlanks(text));
     for (std::size_t i = 0; i < PowerEntries.size(); ++i)
         if (t == PowerEntries[i])
             return 20 + static_cast<int>(i);
@@ -166,7 +158,7 @@ std::string RetransmissionsFromRegister(std::string_view value)
 
 std::optional<int> ParseRetransmissions(std::string_view text)
 {
-    const std::string t = Trimmed(text);
+    const std::string t(TrimBlanks(text));
     if (t.size() != 1 || t[0] < '0' || t[0] > '0' + MaxRetransmissions)
         return std::nullopt;
     return t[0] - '0';
@@ -216,14 +208,7 @@ std::optional<int> SignalFromReply(std::string_view text)
 
 void SignalCycle(CRadioLink& link, std::atomic<int>& level)
 {
-    if (link.StopRequested())
-        return;
-    link.Pause(GuardMs);
-    if (link.StopRequested())
-        return;
-    link.Write(Escape);
-    link.Pause(GuardMs);
-    if (link.StopRequested())
+    if (!EnterCommandMode(link, Escape))
         return;
     link.Purge();
     link.WriteLine(QuerySignal);
@@ -270,13 +255,7 @@ std::vector<SCommitStep> RoverCommit(const SRoverChoices& c)
 {
     const int pause = MicrohardRoverCommandPauseMs;
     std::vector<SCommitStep> steps;
-    SCommitStep escape;
-    escape.Text = Escape;
-    escape.Raw = true;
-    escape.PauseBeforeMs = GuardMs;
-    escape.PauseAfterMs = GuardMs;
-    escape.Acknowledged = AnswerContains("OK");
-    steps.push_back(escape);
+    steps.push_back(EscapeStep(Escape, "OK"));
     if (c.WriteDefaults)
         for (const char* line : {"AT&F5", "ATS102=7", "ATS103=0", "ATS109=17", "ATS113=3", "ATS115=3", "ATS158=7"})
             steps.push_back(Command(line, pause));

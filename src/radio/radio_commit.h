@@ -5,7 +5,7 @@
 // that is not acknowledged ends the commit, so the store command and everything after it are not
 // sent; the result names the command and what the radio answered, for "Changes not confirmed".
 //
-//     std::vector<SCommitStep> steps = MicrohardBaseCommit(...);  // dialect builds the list
+//     std::vector<SCommitStep> steps = Microhard::BaseCommit(...);  // dialect builds the list
 //     SCommitResult r = RunCommit(link, steps);
 //     if (!r.Ok) show(r.Command, r.Answer);
 //

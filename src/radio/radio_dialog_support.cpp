@@ -89,12 +89,28 @@ void CRadioDialog::reject()
     QDialog::reject();
 }
 
+void CRadioDialog::showEvent(QShowEvent* event)
+{
+    if (!m_Shown) {
+        m_Shown = true;
+        OnFirstShow();
+    }
+    QDialog::showEvent(event);
+}
+
 void CRadioDialog::OpeningDone()
 {
     if (!m_Ready) {
         m_Ready = true;
         emit Ready();
     }
+}
+
+void CRadioDialog::FinishOpening(const std::optional<SQueryResult>& failure)
+{
+    if (failure)
+        ShowReadFailed(*failure);
+    OpeningDone();
 }
 
 QString CRadioDialog::Text(int id) const
@@ -106,6 +122,14 @@ void CRadioDialog::FinishCommitted()
 {
     accept();
     ShowMessage(QMessageBox::Information, QStringLiteral("Changes have been sent."));
+}
+
+void CRadioDialog::FinishCommit(const SCommitResult& result)
+{
+    if (result.Ok)
+        FinishCommitted();
+    else
+        ShowNotConfirmed(result);
 }
 
 void CRadioDialog::ShowReadFailed(const SQueryResult& result)

@@ -9,11 +9,13 @@
 // for meanwhile runs once the scope ends. So a Commit can never interleave with a half-done read.
 //
 //     void CDialogFoo::OnCommit() {
-//         CBusy busy(*this);
-//         SCommitResult r = RunCommit(Link(), FooCommit(...));
-//         if (!r.Ok) { ShowNotConfirmed(r); return; }
-//         FinishCommitted();             // accept() and "Changes have been sent."
+//         SCommitResult r;
+//         { CBusy busy(*this); r = RunCommit(Link(), FooCommit(...)); }
+//         FinishCommit(r);               // accept() and "Changes have been sent.", or what failed
 //     }
+//
+// The opening reads start from OnFirstShow (once, as the window first shows) and end with
+// FinishOpening, which reports a failed read and emits Ready.
 //
 // A rover with a polling thread overrides OnCancel to stop it; reject() calls OnCancel first.
 // Tests answer the message boxes through SetMessageHook.
@@ -24,6 +26,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "radio/radio_commit.h"
@@ -73,14 +76,22 @@ protected:
     CRadioLink& Link() { return *m_Link; }
     QString Text(int id) const;
 
+    void showEvent(QShowEvent* event) override;
+    // Runs once, as the window shows for the first time (start the opening reads here).
+    virtual void OnFirstShow() {}
+
     // The opening reads are done: emits Ready the first time.
     void OpeningDone();
+    // Reports a failed opening read, if any, then OpeningDone.
+    void FinishOpening(const std::optional<SQueryResult>& failure);
 
     // Run before the dialog closes with Cancel (stop a polling thread here).
     virtual void OnCancel() {}
 
     // Ends the dialog with OK, then "Changes have been sent.".
     void FinishCommitted();
+    // FinishCommitted after a confirmed commit, ShowNotConfirmed after any other.
+    void FinishCommit(const SCommitResult& result);
     // "Read configuration failed - <reply>".
     void ShowReadFailed(const SQueryResult& result);
     // "Changes not confirmed: <command> - <answer>"; the dialog stays open.
@@ -105,6 +116,7 @@ private:
     int m_BusyDepth = 0;
     bool m_CancelPending = false;
     bool m_Ready = false;
+    bool m_Shown = false;
     std::vector<QWidget*> m_Disabled;  // inputs this dialog disabled while busy
     std::vector<QWidget*> m_KeepEnabled;
 };

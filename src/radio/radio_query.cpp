@@ -65,6 +65,15 @@ std::string FirstCharacters(std::string_view text, std::size_t count)
     return std::string(text.substr(0, count));
 }
 
+std::string_view TrimBlanks(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
 long long LeadingInteger(std::string_view text)
 {
     std::size_t i = 0;

@@ -2,9 +2,9 @@
 
 // Query and collect: send one command and gather the reply until the dialect's rule can take a
 // value from it. Every radio dialog reads the radio this way; a dialect only supplies an SQueryRule
-// (see MicrohardSettingRule in microhard_dialect.h for an example):
+// (see Microhard::SettingRule in microhard_dialect.h for an example):
 //
-//     SQueryResult r = RunQuery(link, "ATS104?", MicrohardSettingRule("ATS104?", overflow));
+//     SQueryResult r = RunQuery(link, "ATS104?", Microhard::SettingRule("ATS104?", overflow));
 //     if (r.Ok) use(r.Value); else report(r.Reply);
 //
 // The link's Pause paces the cycles (PumpWait on the UI thread). Reads that return fewer than two
@@ -43,6 +43,9 @@ std::string PlainRadioText(std::string_view text, std::size_t limit);
 
 // The first `count` characters of a text, as the dialects' overflow replies take them.
 std::string FirstCharacters(std::string_view text, std::size_t count);
+
+// The text without the spaces and tabs around it.
+std::string_view TrimBlanks(std::string_view text);
 
 // The longest decimal integer prefix after optional spaces and one sign; 0 when there is none.
 // Saturates instead of overflowing.

@@ -5,7 +5,7 @@
 // that returns the radio to data mode; the poller runs the cycle on its own std::jthread until
 // asked to stop, then sends that command and reports Finished.
 //
-//     poller.Start(link, [](CRadioLink& l, std::atomic<int>& level) { MicrohardSignalCycle(l, level); },
+//     poller.Start(link, [](CRadioLink& l, std::atomic<int>& level) { Microhard::SignalCycle(l, level); },
 //                  "ATO", 0);
 //     ... display timer: poller.SignalLevel() ...
 //     poller.RequestStop(); while (!poller.Finished()) PumpWait(100); poller.Join();

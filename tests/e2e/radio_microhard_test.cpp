@@ -1,117 +1,19 @@
 // The Microhard base and rover dialogs against the simulator, reached as the operator does:
 // Radio Configuration, Connect, Next. Each scenario drives one dialog through many behaviours.
-#include <QComboBox>
 #include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSlider>
-#include <QTimer>
-#include <QtTest>
 
-#include <functional>
-
-#include "app/corrin_dlg.h"
-#include "connection/dialog_connect.h"
-#include "connection/model.h"
 #include "radio/dialog_microhard_base.h"
 #include "radio/dialog_microhard_rover.h"
+#include "radio_session.h"
 #include "serial/serial_port.h"
-#include "support/sim_process.h"
 
 namespace {
 
-struct SMessage {
-    QMessageBox::Icon Icon;
-    QString Text;
-};
-
-template <class T>
-T* Find(QWidget* parent, const char* name)
-{
-    T* child = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!child)
-        qFatal("no control %s", name);
-    return child;
-}
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    for (int ms = 0; ms < timeoutMs && !done(); ms += 20)
-        QTest::qWait(20);
-    return done();
-}
-
-// One Connect with "Radio Configuration" on the simulator; `scenario` runs once the working
-// dialog has read the radio, and must end it.
-class Session {
-public:
-    using Scenario = std::function<void(CRadioDialog& dialog)>;
-
-    Session(SimProcess& sim, std::vector<SMessage>& messages, int writeDefaultsFlags = 0) : m_Sim(sim)
-    {
-        Model.SetWriteDefaultsFlags(writeDefaultsFlags);
-        Dlg.SetModel(&Model);
-        auto* ports = Find<QComboBox>(&Dlg, "comboPort");
-        ports->setCurrentIndex(ports->findData(sim.ComNumber()));
-        CRadioDialog::SetMessageHook([&messages](QMessageBox::Icon icon, const QString&, const QString& text) {
-            messages.push_back({icon, text});
-        });
-    }
-
-    // Returns the working dialog's result (-1 when none ran).
-    int Run(const Scenario& scenario)
-    {
-        int result = -1;
-        Dlg.SetDialogHook([&](QDialog* d) {
-            if (auto* wizard = qobject_cast<CDialogConnect*>(d)) {
-                QObject::connect(wizard, &CDialogConnect::Finished, wizard, [wizard] {
-                    QTimer::singleShot(0, wizard, [wizard] {
-                        QTest::mouseClick(wizard->findChild<QPushButton*>("buttonNext"), Qt::LeftButton);
-                    });
-                });
-                return;
-            }
-            auto* radio = qobject_cast<CRadioDialog*>(d);
-            if (!radio)
-                return;
-            QObject::connect(radio, &QDialog::finished, radio, [&result](int r) { result = r; });
-            QObject::connect(radio, &CRadioDialog::Ready, radio, [radio, scenario] {
-                QTimer::singleShot(0, radio, [radio, scenario] {
-                    scenario(*radio);
-                    if (radio->isVisible())  // a failed check: never hang
-                        radio->reject();
-                });
-            });
-            QTimer::singleShot(60000, radio, [radio] { radio->done(QDialog::Rejected); });
-        });
-        SentBefore = m_Sim.Received().size();
-        Find<QRadioButton>(&Dlg, "radioRadio")->setChecked(true);
-        QTest::mouseClick(Find<QPushButton>(&Dlg, "buttonConnect"), Qt::LeftButton);
-        QTest::qWait(250);  // the closing sentences reach the log
-        return result;
-    }
-
-    CModel Model;
-    CorrinDlg Dlg;
-    std::size_t SentBefore = 0;
-
-private:
-    SimProcess& m_Sim;
-};
-
 SimProcess::Options Microhard(const char* receiver, std::vector<std::string> extra = {})
 {
-    SimProcess::Options o;
-    o.receiver = receiver;
-    o.radio = "microhard";
-    o.extraArgs = std::move(extra);
-    return o;
-}
-
-std::string From(const std::string& text, std::size_t offset)
-{
-    return offset < text.size() ? text.substr(offset) : std::string();
+    return RadioSim(receiver, "microhard", std::move(extra));
 }
 
 const std::string Closing = "AT&W\r\nATO\r\n$JCONN,X\r\n$KBASE,PASSTHROUGH,0\r\n";
@@ -126,10 +28,10 @@ private slots:
     {
         SimProcess sim(Microhard("base"));
         QVERIFY(sim.Started());
-        std::vector<SMessage> messages;
+        std::vector<SRadioMessage> messages;
         {
             // Compact layout: the settings and the firmware are read at opening.
-            Session s(sim, messages);
+            CRadioSession s(sim, messages);
             const int result = s.Run([&](CRadioDialog& d) {
                 QCOMPARE(d.windowTitle(), QStringLiteral("Microhard Base Radio Configuration"));
                 QCOMPARE(Find<QLabel>(&d, "labelFirmware")->text(), QStringLiteral("v1.56 build 1043"));
@@ -140,7 +42,7 @@ private slots:
                 QVERIFY(!Find<QComboBox>(&d, "comboPower")->isVisible());
                 QVERIFY(!Find<QSlider>(&d, "sliderBattery")->isVisible());
                 QVERIFY(Find<QPushButton>(&d, "buttonCommit")->isEnabled());
-                const std::string read = From(sim.Received(), 0);
+                const std::string read = sim.Received();
                 for (const char* q : {"ATS104?\r\n", "ATS113?\r\n", "ATS108?\r\n", "ATS109?\r\n", "AT&V\r\n"})
                     QVERIFY2(read.find(q) != std::string::npos, q);
                 // An ID outside 0..99 is refused and nothing is sent.
@@ -158,12 +60,12 @@ private slots:
             QCOMPARE(result, int(QDialog::Accepted));
             QCOMPARE(messages.back().Text, QStringLiteral("Changes have been sent."));
             QCOMPARE(messages.back().Icon, QMessageBox::Information);
-            const std::string sent = From(sim.Received(), s.SentBefore);
+            const std::string sent = s.Sent();
             QVERIFY(sent.find("ATS104=143\r\n" + Closing + "ATO\r\nATCN\r\n") != std::string::npos);
         }
         {
             // Full layout ("def"): defaults shown; "Read current settings" finds the committed ID.
-            Session s(sim, messages, WriteDefaults::OptionGiven);
+            CRadioSession s(sim, messages, WriteDefaults::OptionGiven);
             const int result = s.Run([&](CRadioDialog& d) {
                 auto* id = Find<QComboBox>(&d, "comboRadioId");
                 auto* power = Find<QComboBox>(&d, "comboPower");
@@ -185,7 +87,7 @@ private slots:
                 QTest::mouseClick(Find<QPushButton>(&d, "buttonCommit"), Qt::LeftButton);
             });
             QCOMPARE(result, int(QDialog::Accepted));
-            const std::string sent = From(sim.Received(), s.SentBefore);
+            const std::string sent = s.Sent();
             // "Write defaults" is ticked with the option: the factory set comes first.
             QVERIFY(sent.find("AT&F10\r\nATS102=7\r\nATS103=0\r\nATS115=3\r\nATS158=7\r\nATS104=143\r\nATS113=2\r\n"
                               "ATS109=12\r\nATS108=28\r\n" + Closing) != std::string::npos);
@@ -196,8 +98,8 @@ private slots:
     {
         SimProcess sim(Microhard("base", {"--refuse", "ATS104=", "--reply-pieces", "16"}));
         QVERIFY(sim.Started());
-        std::vector<SMessage> messages;
-        Session s(sim, messages);
+        std::vector<SRadioMessage> messages;
+        CRadioSession s(sim, messages);
         const int result = s.Run([&](CRadioDialog& d) {
             QCOMPARE(Find<QComboBox>(&d, "comboRadioId")->currentText(), QStringLiteral("03"));
             QCOMPARE(Find<QLabel>(&d, "labelFirmware")->text(), QStringLiteral("v1.56 build 1043"));
@@ -209,7 +111,7 @@ private slots:
             QTest::keyClick(&d, Qt::Key_Escape);
         });
         QCOMPARE(result, int(QDialog::Rejected));
-        const std::string sent = From(sim.Received(), s.SentBefore);
+        const std::string sent = s.Sent();
         QVERIFY(sent.find("ATS104=108\r\n") != std::string::npos);
         QVERIFY(sent.find("AT&W") == std::string::npos);
         QVERIFY(sent.find("ATO\r\nATCN\r\n$KBASE,PASSTHROUGH,0\r\n") != std::string::npos);  // the main dialog's closing
@@ -219,8 +121,8 @@ private slots:
     {
         SimProcess sim(Microhard("rover"));
         QVERIFY(sim.Started());
-        std::vector<SMessage> messages;
-        Session s(sim, messages);
+        std::vector<SRadioMessage> messages;
+        CRadioSession s(sim, messages);
         bool busySeen = false;
         const int result = s.Run([&](CRadioDialog& d) {
             auto& rover = static_cast<CDialogMicrohardRover&>(d);
@@ -247,7 +149,7 @@ private slots:
         QCOMPARE(result, int(QDialog::Accepted));
         QCOMPARE(messages.back().Text, QStringLiteral("Changes have been sent."));
         QVERIFY(!s.Dlg.GetPort()->IsOpen());
-        const std::string sent = From(sim.Received(), s.SentBefore);
+        const std::string sent = s.Sent();
         // The thread's last "ATO", then the escape and the lines; the port closes after them.
         const std::string tail = "+++ATS104=108\r\n" + Closing;
         QVERIFY(sent.size() >= tail.size());
@@ -262,8 +164,8 @@ private slots:
     {
         SimProcess sim(Microhard("rover", {"--link", "down", "--refuse", "ATS104"}));
         QVERIFY(sim.Started());
-        std::vector<SMessage> messages;
-        Session s(sim, messages);
+        std::vector<SRadioMessage> messages;
+        CRadioSession s(sim, messages);
         const int result = s.Run([&](CRadioDialog& d) {
             auto& rover = static_cast<CDialogMicrohardRover&>(d);
             // The opening read failed: said so, and no ID is shown as if read.
@@ -286,7 +188,7 @@ private slots:
             QVERIFY(!rover.Poller().Running());
         });
         QCOMPARE(result, int(QDialog::Rejected));
-        const std::string sent = From(sim.Received(), s.SentBefore);
+        const std::string sent = s.Sent();
         QVERIFY(sent.find("+++ATS104=108\r\n") != std::string::npos);
         QVERIFY(sent.find("AT&W") == std::string::npos);
         QVERIFY(sent.find("ATO\r\nATO\r\nATCN\r\n$KBASE,PASSTHROUGH,0\r\n") != std::string::npos);

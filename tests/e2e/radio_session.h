@@ -2,7 +2,7 @@
 
 // One "Radio Configuration" Connect on the simulator, as the operator makes it (Connect, Next),
 // with a scenario that runs inside the working radio dialog once it has read the radio. Message
-// boxes are recorded instead of shown.
+// boxes are recorded instead of shown: their texts, or their icons and texts.
 
 #include <QComboBox>
 #include <QPushButton>
@@ -29,6 +29,12 @@ T* Find(QWidget& parent, const char* name)
     return child;
 }
 
+template <class T = QWidget>
+T* Find(QWidget* parent, const char* name)
+{
+    return Find<T>(*parent, name);
+}
+
 inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
 {
     for (int ms = 0; ms < timeoutMs && !done(); ms += 20)
@@ -45,15 +51,37 @@ inline SimProcess::Options RadioSim(const char* receiver, const char* radio, std
     return o;
 }
 
+struct SRadioMessage {
+    QMessageBox::Icon Icon;
+    QString Text;
+};
+
+// `writeDefaultsFlags` stand for the command line's options, which the main dialog reads at once.
 class CRadioSession {
 public:
-    CRadioSession(SimProcess& sim, QStringList& messages) : m_Sim(sim), m_SentBefore(sim.Received().size())
+    CRadioSession(SimProcess& sim, QStringList& messages, int writeDefaultsFlags = 0)
+        : CRadioSession(
+              sim, [&messages](QMessageBox::Icon, const QString&, const QString& text) { messages << text; },
+              writeDefaultsFlags)
     {
+    }
+    CRadioSession(SimProcess& sim, std::vector<SRadioMessage>& messages, int writeDefaultsFlags = 0)
+        : CRadioSession(
+              sim,
+              [&messages](QMessageBox::Icon icon, const QString&, const QString& text) {
+                  messages.push_back({icon, text});
+              },
+              writeDefaultsFlags)
+    {
+    }
+    CRadioSession(SimProcess& sim, CRadioDialog::MessageHook hook, int writeDefaultsFlags)
+        : m_Sim(sim), m_SentBefore(sim.Received().size())
+    {
+        Model.SetWriteDefaultsFlags(writeDefaultsFlags);
         Dlg.SetModel(&Model);
         auto* ports = Find<QComboBox>(Dlg, "comboPort");
         ports->setCurrentIndex(ports->findData(sim.ComNumber()));
-        CRadioDialog::SetMessageHook(
-            [&messages](QMessageBox::Icon, const QString&, const QString& text) { messages << text; });
+        CRadioDialog::SetMessageHook(std::move(hook));
     }
 
     // Connect, Next, then `scenario` in the radio dialog, which should end it; the dialog's result.

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "radio/radio_dialog_support.h"
+#include "radio/signal_poller.h"
+
+class QLabel;
+
+// What the Microhard and Maxstream rover dialogs share: a polling thread that reads the received
+// signal strength in the background, a display timer that shows it, a Cancel that stops the thread
+// first, and a commit under a wait panel that has the port to itself while the thread is stopped.
+//
+// The port has one user at a time: run the opening reads before StartPoller, and never touch the
+// port between StartPoller and StopPoller.
+class CPollingRoverDialog : public CRadioDialog {
+    Q_OBJECT
+public:
+    ~CPollingRoverDialog() override;
+
+    const CSignalPoller& Poller() const { return m_Poller; }
+
+protected:
+    // What a maker's radio needs for its background reading.
+    struct SPolling {
+        CSignalPoller::Cycle Cycle;
+        std::string DataMode;  // what returns the radio to data mode
+        int StartLevel = 0;    // the level until the first reading
+        std::function<std::optional<std::string>(int level)> SignalText;  // nothing: leave it shown
+    };
+
+    CPollingRoverDialog(QWidget* parent, CSerialPort* port, CModel* model, SPolling polling);
+
+    // Call after setupUi: the panel that covers the window during a commit, the signal text and its caption.
+    void SetUpPolling(QWidget* waitPanel, QLabel* signal, QLabel* signalCaption);
+
+    void resizeEvent(QResizeEvent* event) override;
+    void OnCancel() override;
+
+    QTimer& DisplayTimer() { return m_Timer; }
+    // Each display timer tick; shows a changed signal level.
+    virtual void OnDisplayTimer() { ShowSignal(); }
+    void ShowSignal();
+
+    // Starts the thread and, unless it runs already, the display timer.
+    void StartPoller();
+    // Stops the thread (the window keeps painting while it finishes its step) and the display timer.
+    void StopPoller();
+
+    // Busy, under the wait panel, with the thread stopped: runs the commit. After a failed one the
+    // radio is sent back to data mode and, with `resume`, the thread reads on.
+    SCommitResult CommitWithPollerStopped(const std::vector<SCommitStep>& steps, bool resume);
+
+private:
+    SPolling m_Polling;
+    QWidget* m_WaitPanel = nullptr;
+    QLabel* m_Signal = nullptr;
+    QLabel* m_SignalCaption = nullptr;
+    QTimer m_Timer;
+    int m_ShownLevel = 0;
+    CSerialRadioLink m_ThreadLink;  // plain sleeps; outlives the poller that borrows it
+    CSignalPoller m_Poller;
+};
