@@ -52,6 +52,7 @@ void CRadioDialog::EnterBusy()
 {
     if (m_BusyDepth++ > 0)
         return;
+    m_FocusBeforeBusy = focusWidget();
     for (QWidget* w : findChildren<QWidget*>()) {
         const bool input = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
                            qobject_cast<QAbstractSlider*>(w);
@@ -69,6 +70,12 @@ void CRadioDialog::LeaveBusy()
     for (QWidget* w : m_Disabled)
         w->setEnabled(true);
     m_Disabled.clear();
+    // Keyboard users carry on where they were; after the opening read, at the first control.
+    if (m_FocusBeforeBusy && m_FocusBeforeBusy->isEnabled() && m_FocusBeforeBusy->isVisible())
+        m_FocusBeforeBusy->setFocus();
+    else if (!focusWidget() || !focusWidget()->isEnabled())
+        focusNextChild();
+    m_FocusBeforeBusy = nullptr;
     if (m_CancelPending) {
         m_CancelPending = false;
         // Not from inside the handler that is still unwinding.

@@ -22,6 +22,7 @@
 
 #include <QDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -118,5 +119,6 @@ private:
     bool m_Ready = false;
     bool m_Shown = false;
     std::vector<QWidget*> m_Disabled;  // inputs this dialog disabled while busy
+    QPointer<QWidget> m_FocusBeforeBusy;  // disabling it dropped the focus; it gets it back
     std::vector<QWidget*> m_KeepEnabled;
 };
