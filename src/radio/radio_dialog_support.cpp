@@ -166,6 +166,8 @@ void CRadioDialog::ShowMessage(QMessageBox::Icon icon, const QString& text)
         return;
     }
     QMessageBox box(icon, QString::fromLatin1(Caption), text, QMessageBox::Ok, isVisible() ? this : nullptr);
+    // The text quotes the radio, whose "<...>" must never be taken for markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

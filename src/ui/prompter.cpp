@@ -17,7 +17,10 @@ public:
     }
     void Error(QWidget* parent, const QString& text) override
     {
-        QMessageBox::warning(parent, QStringLiteral("Varnel Link Manager"), text);
+        // Errors quote file contents and paths, which are not markup.
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Varnel Link Manager"), text, QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 
 private:

@@ -87,6 +87,35 @@ private slots:
             dialog->reject();
         }
     }
+
+    // What the radio answered reaches the message box as it came, never rendered as markup.
+    void radioAnswerShownPlain()
+    {
+        struct CProbe : CRadioDialog {
+            CProbe() : CRadioDialog(nullptr, nullptr, nullptr) {}
+            void Show(const SCommitResult& r) { ShowNotConfirmed(r); }
+        } probe;
+        CRadioDialog::SetMessageHook({});
+        QMessageBox* seen = nullptr;
+        Qt::TextFormat format = Qt::AutoText;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    seen = box;
+                    format = box->textFormat();
+                    box->accept();
+                }
+        });
+        closer.start(20);
+        SCommitResult r;
+        r.Ok = false;
+        r.Command = "ATS104=1";
+        r.Answer = "<b>ERROR</b>";
+        probe.Show(r);
+        QVERIFY(seen);
+        QCOMPARE(format, Qt::PlainText);
+    }
 };
 
 QTEST_MAIN(RadioSilentTest)
