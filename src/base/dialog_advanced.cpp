@@ -8,19 +8,9 @@
 #include "serial/serial_port.h"
 #include "ui/app_icon.h"
 #include "ui/display_text.h"
+#include "ui/elided_label.h"
 #include "ui/string_table.h"
 #include "ui_dialog_advanced.h"
-
-namespace {
-
-// A text shown to the operator that changes: a screen reader hears the new text, not a fixed word.
-void ShowText(QLabel* label, const QString& text)
-{
-    label->setText(text);
-    label->setAccessibleName(text);
-}
-
-}  // namespace
 
 CDialogAdvanced::CDialogAdvanced(QWidget* parent, CSerialPort* port, CModel* model, CBaseSettings* settings,
                                  CSentenceSplitter* splitter, CBaseStatus* status)
@@ -121,7 +111,7 @@ QLabel* CDialogAdvanced::Label(EBatterySlider slider) const
 void CDialogAdvanced::SetSliderLabel(EBatterySlider slider, const std::string& text)
 {
     const QString t = QString::fromStdString(text);
-    ShowText(Label(slider), t);
+    ShowLabelText(Label(slider), t);
     Slider(slider)->setAccessibleName(t);
 }
 
@@ -143,10 +133,10 @@ void CDialogAdvanced::WriteLine(std::string_view sentence)
 
 void CDialogAdvanced::ShowStatus(const SBatteryStatusTexts& texts)
 {
-    ShowText(m_Ui->labelBatteryVoltage, QString::fromStdString(texts.Voltage));
-    ShowText(m_Ui->labelBatteryRemaining, QString::fromStdString(texts.Remaining));
-    ShowText(m_Ui->labelBatteryState, QString::fromStdString(texts.State));
-    ShowText(m_Ui->labelPowerSource, QString::fromStdString(texts.PowerSource));
+    ShowLabelText(m_Ui->labelBatteryVoltage, QString::fromStdString(texts.Voltage));
+    ShowLabelText(m_Ui->labelBatteryRemaining, QString::fromStdString(texts.Remaining));
+    ShowLabelText(m_Ui->labelBatteryState, QString::fromStdString(texts.State));
+    ShowLabelText(m_Ui->labelPowerSource, QString::fromStdString(texts.PowerSource));
 }
 
 void CDialogAdvanced::ShowSlider(EBatterySlider slider, const SSliderView& view)

@@ -18,6 +18,7 @@
 #include "marks/mark_list.h"
 #include "ui/app_icon.h"
 #include "ui/display_text.h"
+#include "ui/elided_label.h"
 #include "ui/string_table.h"
 #include "ui_dialog_map.h"
 
@@ -98,8 +99,7 @@ void CDialogMap::ShowMessage(const QString& text)
     if (m_View)
         m_View->hide();
 #endif
-    m_Ui->labelMessage->setText(text);
-    m_Ui->labelMessage->setAccessibleName(text);
+    ShowLabelText(m_Ui->labelMessage, text);
     m_Ui->labelMessage->show();
     m_Ui->labelMessage->setFocus();
 }
