@@ -1,5 +1,6 @@
 #include "base/command_processor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <optional>
@@ -88,29 +89,30 @@ CCommandProcessor::SFields2 CCommandProcessor::SplitTwo(std::string_view value)
     return {Head(value), Head(Rest(value))};
 }
 
+CCommandProcessor::SReply CCommandProcessor::FindReply(std::string_view s)
+{
+    // Every prefix begins with '$': a sentence without one holds none.
+    const std::size_t firstDollar = s.find('$');
+    if (firstDollar == std::string_view::npos)
+        return {};
+    for (const std::string_view prefix : R::ParseOrder) {
+        const std::size_t at = s.find(prefix, firstDollar);
+        if (at != std::string_view::npos)
+            return {prefix, s.substr(at + prefix.size())};
+    }
+    return {};
+}
+
 void CCommandProcessor::ParseReply(std::string sentence)
 {
     if (!m_Status)
         return;
-    const std::string_view s(sentence);
-
-    // Every prefix begins with '$': a sentence without one holds none.
-    const std::size_t firstDollar = s.find('$');
-    if (firstDollar == std::string_view::npos)
+    const auto [prefix, value] = FindReply(sentence);
+    if (prefix.empty())
         return;
-
-    std::size_t branch = 0;
-    std::string_view value;
-    for (; branch < std::size(R::ParseOrder); ++branch) {
-        const std::string_view prefix = R::ParseOrder[branch];
-        const std::size_t at = s.find(prefix, firstDollar);
-        if (at != std::string_view::npos) {
-            value = s.substr(at + prefix.size());
-            break;
-        }
-    }
-    if (branch == std::size(R::ParseOrder))
-        return;
+    const std::size_t branch =
+        static_cast<std::size_t>(std::find(std::begin(R::ParseOrder), std::end(R::ParseOrder), prefix) -
+                                 std::begin(R::ParseOrder));
 
     CBaseSettings* settings = m_Status->GetSettings();
     CMarkList* marks = m_Status->GetMarks();

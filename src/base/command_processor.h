@@ -18,6 +18,13 @@ public:
     // infinity, are ignored; nothing is reported.
     void ParseReply(std::string sentence);
 
+    // The reply ParseReply would take the sentence for: its prefix (empty when none) and the text
+    // that follows it.
+    struct SReply {
+        std::string_view Prefix, Value;
+    };
+    static SReply FindReply(std::string_view sentence);
+
     CBaseStatus* GetStatus() const { return m_Status; }
     CModel* GetModel() const { return m_Model; }
 

@@ -38,17 +38,6 @@ bool HasControl(std::string_view s)
     });
 }
 
-// The first reply prefix in the parser's order that the sentence holds (the parser's own choice).
-std::string_view FirstReply(std::string_view s)
-{
-    if (s.find('$') == std::string_view::npos)
-        return {};
-    for (std::string_view prefix : R::ParseOrder)
-        if (s.find(prefix) != std::string_view::npos)
-            return prefix;
-    return {};
-}
-
 }  // namespace
 
 CBaseSession::CBaseSession(CModel* model, CBaseSessionHost* host, CVoltageLog* log)
@@ -86,7 +75,7 @@ void CBaseSession::Start(Clock::time_point now)
 
 void CBaseSession::OnSentence(std::string sentence)
 {
-    const std::string_view reply = FirstReply(sentence);
+    const auto [reply, value] = CCommandProcessor::FindReply(sentence);
     if (reply.empty())
         return;
     const bool mark = reply == R::Marks || reply == R::ReferencePosition;
@@ -113,8 +102,7 @@ void CBaseSession::OnSentence(std::string sentence)
     m_Processor.ParseReply(sentence);
 
     if (m_Confirming && reply == R::Marks) {
-        const std::string_view s(sentence);
-        const auto f = CCommandProcessor::SplitThree(s.substr(s.find(R::Marks) + R::Marks.size()));
+        const auto f = CCommandProcessor::SplitThree(value);
         const CMark got{std::string(f.first), std::string(f.second), std::string(f.third)};
         for (std::size_t i = 0; i < m_Written.size(); ++i)
             if (!m_Returned[i] && m_Written[i] == got) {
