@@ -1,29 +1,17 @@
 #include "base/advanced_settings.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "base/base_commands.h"
 #include "base/base_settings.h"
 #include "base/base_status.h"
 #include "connection/model.h"
+#include "marks/text_number.h"
 #include "serial/sentence_splitter.h"
 #include "ui/language_module.h"
 #include "ui/string_table.h"
 
 namespace BC = BaseCommands;
-
-namespace {
-
-// "%2.2f" with a point whatever the locale, like every number this program shows or sends.
-std::string TwoDecimals(double v)
-{
-    char buf[400];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
-    return ec == std::errc() ? std::string(buf, end) : std::string();
-}
-
-}  // namespace
 
 int& AdvancedTickCounter()
 {
@@ -74,9 +62,9 @@ std::string CAdvancedSettings::SliderLabel(EBatterySlider slider, double value) 
 {
     switch (slider) {
     case EBatterySlider::WarnLevel:
-        return Text(StringIds::WarningLevel) + ": " + TwoDecimals(value) + Text(StringIds::Volts);
+        return Text(StringIds::WarningLevel) + ": " + FixedText(value, 2) + Text(StringIds::Volts);
     case EBatterySlider::CriticalLevel:
-        return Text(StringIds::CriticalLevel) + ": " + TwoDecimals(value) + Text(StringIds::Volts);
+        return Text(StringIds::CriticalLevel) + ": " + FixedText(value, 2) + Text(StringIds::Volts);
     case EBatterySlider::DischargeRate: break;
     }
     // Two blanks after the colon, as the base configuration dialog shows it too.

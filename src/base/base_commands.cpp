@@ -1,19 +1,14 @@
 #include "base/base_commands.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "marks/text_number.h"
 
 namespace BaseCommands {
 namespace {
 
-// "%f" with a point whatever the locale (the receiver reads only a point), and never cut short:
-// the largest double has 309 integer digits.
-std::string Fixed6(double v)
-{
-    char buf[400];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
-    return ec == std::errc() ? std::string(buf, end) : std::string();
-}
+// "%f" with a point whatever the locale: the receiver reads only a point.
+std::string Fixed6(double v) { return FixedText(v, 6); }
 
 std::string WithValue(std::string_view head, const std::string& value)
 {

@@ -1,13 +1,12 @@
 #include "marks/base_texts.h"
 
-#include <charconv>
-
 #include "base/base_settings.h"
 #include "base/base_status.h"
 #include "connection/model.h"
 #include "marks/base_session.h"
 #include "marks/mark.h"
 #include "marks/mark_list.h"
+#include "marks/text_number.h"
 #include "ui/language_module.h"
 #include "ui/string_table.h"
 
@@ -47,13 +46,6 @@ std::string CBaseTexts::NotAvailable() const
     return Text(StringIds::NotAvailable);
 }
 
-std::string CBaseTexts::Fixed2(double v)
-{
-    char buf[400];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
-    return ec == std::errc() ? std::string(buf, end) : std::string();
-}
-
 std::vector<SMarkRow> CBaseTexts::MarkRows(const CMarkList& marks, const CMark& reference)
 {
     std::vector<SMarkRow> rows;
@@ -91,7 +83,7 @@ std::string CBaseTexts::StandardDeviation(const CBaseSettings& s, unsigned repor
 {
     if (!(reported & Reported::StDev))
         return Label(StringIds::StandardDeviation) + NotAvailable();
-    return Label(StringIds::StandardDeviation) + Fixed2(s.GetStDev()) + " " + Text(StringIds::Metres);
+    return Label(StringIds::StandardDeviation) + FixedText(s.GetStDev(), 2) + " " + Text(StringIds::Metres);
 }
 
 std::string CBaseTexts::PeakSnr(const CBaseSettings& s, unsigned reported) const
@@ -103,12 +95,12 @@ std::string CBaseTexts::PeakSnr(const CBaseSettings& s, unsigned reported) const
 
 std::string CBaseTexts::WarningLevel(const CBaseSettings& s) const
 {
-    return Label(StringIds::WarningLevel) + Fixed2(s.GetIntBatVWarn()) + Text(StringIds::Volts);
+    return Label(StringIds::WarningLevel) + FixedText(s.GetIntBatVWarn(), 2) + Text(StringIds::Volts);
 }
 
 std::string CBaseTexts::CriticalLevel(const CBaseSettings& s) const
 {
-    return Label(StringIds::CriticalLevel) + Fixed2(s.GetIntBatVCritical()) + Text(StringIds::Volts);
+    return Label(StringIds::CriticalLevel) + FixedText(s.GetIntBatVCritical(), 2) + Text(StringIds::Volts);
 }
 
 std::string CBaseTexts::Discharge(const CBaseSettings& s) const

@@ -59,9 +59,6 @@ public:
     static std::string GpsEngineLine(const CModel& model);
     static std::string SubscriptionLine(const CModel& model);
 
-    // "%.2f" with a point, whatever the locale.
-    static std::string Fixed2(double v);
-
 private:
     std::string Label(int id) const { return Text(id) + ": "; }
     std::string NotAvailable() const;

@@ -99,3 +99,10 @@ int TextToInt(std::string_view text)
         return negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
     return negative ? static_cast<int>(-static_cast<long long>(v)) : static_cast<int>(v);
 }
+
+std::string FixedText(double value, int decimals)
+{
+    char buf[400];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    return ec == std::errc() ? std::string(buf, end) : std::string();
+}

@@ -1,9 +1,10 @@
 #include "marks/voltage_log.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <system_error>
+
+#include "marks/text_number.h"
 
 CVoltageLog::CVoltageLog()
     : m_Monotonic([] { return std::chrono::steady_clock::now(); }),
@@ -122,11 +123,7 @@ std::string CVoltageLog::FormatLine(const std::tm& time, int minute, double volt
                   time.tm_year + 1900, time.tm_hour, time.tm_min, time.tm_sec, minute);
     std::string line(head);
     if (samples > 0) {
-        // Fixed six decimals with a point, whatever the process locale.
-        char volts[400];
-        auto [end, ec] = std::to_chars(volts, volts + sizeof volts, voltageSum / samples, std::chars_format::fixed, 6);
-        if (ec == std::errc())
-            line.append(volts, end);
+        line += FixedText(voltageSum / samples, 6);
     }
     line += '\n';
     return line;
