@@ -8,6 +8,7 @@
 #include "radio/radio_dialog_support.h"
 #include "radio/radio_timing.h"
 #include "radio/satel_dialect.h"
+#include "ui/elided_label.h"
 
 CSatelChannel::CSatelChannel(CRadioDialog& dialog, CModel* model, QSlider* slider, QLabel* channel,
                              QLabel* frequency, QString channelCaption, QString frequencyCaption)
@@ -27,10 +28,8 @@ void CSatelChannel::Show(int channel, double megahertz)
     const QString channelText = QStringLiteral("%1: %2").arg(m_ChannelCaption, QString::number(channel));
     const QString frequencyText = QStringLiteral("%1: %2MHZ").arg(
         m_FrequencyCaption, QString::fromStdString(Satel::FrequencyText(megahertz)));
-    m_Channel->setText(channelText);
-    m_Channel->setAccessibleName(channelText);
-    m_Frequency->setText(frequencyText);
-    m_Frequency->setAccessibleName(frequencyText);
+    ShowLabelText(m_Channel, channelText);
+    ShowLabelText(m_Frequency, frequencyText);
 }
 
 void CSatelChannel::OnMoved(int channel)
