@@ -6,10 +6,8 @@
 #include "base/base_settings.h"
 #include "base/base_status.h"
 #include "connection/model.h"
-#include "marks/text_number.h"
+#include "marks/base_texts.h"
 #include "serial/sentence_splitter.h"
-#include "ui/language_module.h"
-#include "ui/string_table.h"
 
 namespace BC = BaseCommands;
 
@@ -51,25 +49,22 @@ CAdvancedSettings::CAdvancedSettings(CModel* model, CBaseSettings* settings, CSe
 {
 }
 
-std::string CAdvancedSettings::Text(int id) const
+CBaseTexts CAdvancedSettings::Texts() const
 {
-    if (m_Model && m_Model->GetLanguageModule())
-        return m_Model->GetLanguageModule()->LoadText(id);
-    return BuiltInStringText(id);
+    return CBaseTexts(m_Model ? m_Model->GetLanguageModule() : nullptr);
 }
 
+// The same lines the base configuration dialog shows for these settings.
 std::string CAdvancedSettings::SliderLabel(EBatterySlider slider, double value) const
 {
+    CBaseSettings shown;
     switch (slider) {
-    case EBatterySlider::WarnLevel:
-        return Text(StringIds::WarningLevel) + ": " + FixedText(value, 2) + Text(StringIds::Volts);
-    case EBatterySlider::CriticalLevel:
-        return Text(StringIds::CriticalLevel) + ": " + FixedText(value, 2) + Text(StringIds::Volts);
+    case EBatterySlider::WarnLevel: shown.SetIntBatVWarn(value); return Texts().WarningLevel(shown);
+    case EBatterySlider::CriticalLevel: shown.SetIntBatVCritical(value); return Texts().CriticalLevel(shown);
     case EBatterySlider::DischargeRate: break;
     }
-    // Two blanks after the colon, as the base configuration dialog shows it too.
-    return Text(StringIds::Discharge) + ":  " + std::to_string(static_cast<int>(value)) + Text(StringIds::Minutes) +
-           "/" + Text(StringIds::Volts);
+    shown.SetIntBatDr(static_cast<int>(value));
+    return Texts().Discharge(shown);
 }
 
 SSliderView CAdvancedSettings::SliderView(EBatterySlider slider) const
@@ -101,20 +96,15 @@ std::string CAdvancedSettings::MoveSlider(EBatterySlider slider, int position)
 
 SBatteryStatusTexts CAdvancedSettings::StatusTexts() const
 {
-    SBatteryStatusTexts t;
-    const std::string voltage = m_Status ? m_Status->GetVoltageText() : std::string();
-    const int minutes = m_Status ? m_Status->GetBatteryMinutes() : 0;
-    const int state = m_Status ? m_Status->GetBatteryState() : 0;
-    const bool internal = m_Settings && m_Settings->GetOnInternalBattery();
-    t.Voltage = Text(StringIds::BatteryVoltage) + ": " + voltage + "V";
-    t.Remaining = Text(StringIds::BatteryRemaining) + ": " + std::to_string(minutes) + " " + Text(StringIds::Minutes);
-    const int stateId = state == CBaseStatus::BatteryLow        ? StringIds::LowBattery
-                        : state == CBaseStatus::BatteryCritical ? StringIds::Critical
-                                                                : StringIds::Operational;
-    t.State = Text(StringIds::BatteryState) + ": " + Text(stateId);
-    t.PowerSource = Text(StringIds::PowerSource) + ": " +
-                    Text(internal ? StringIds::InternalBattery : StringIds::ExternalPower);
-    return t;
+    // This dialog has no "not reported yet": it shows the records as they stand.
+    constexpr unsigned shownAsStored = ~0u;
+    const CBaseSettings noSettings;
+    const CBaseStatus noStatus(nullptr, nullptr, nullptr);
+    const CBaseSettings& settings = m_Settings ? *m_Settings : noSettings;
+    const CBaseStatus& status = m_Status ? *m_Status : noStatus;
+    const CBaseTexts texts = Texts();
+    return {texts.BatteryVoltage(status, shownAsStored), texts.BatteryRemaining(status, shownAsStored),
+            texts.BatteryState(status, shownAsStored), texts.PowerSource(settings, shownAsStored)};
 }
 
 void CAdvancedSettings::ShowSettings()

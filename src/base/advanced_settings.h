@@ -4,6 +4,7 @@
 #include <string_view>
 
 class CBaseSettings;
+class CBaseTexts;
 class CBaseStatus;
 class CModel;
 class CSentenceSplitter;
@@ -90,7 +91,7 @@ public:
     SBatteryStatusTexts StatusTexts() const;
 
 private:
-    std::string Text(int id) const;
+    CBaseTexts Texts() const;
     std::string SliderLabel(EBatterySlider slider, double value) const;
 
     CModel* m_Model;
