@@ -14,6 +14,10 @@
 //       ttyUSB<k> -> COM<k+33>   (k 0..31:  COM33..COM64,  USB serial adapters)
 //       ttyACM<k> -> COM<k+65>   (k 0..31:  COM65..COM96,  USB modem-class devices)
 //       ttyAMA<k> -> COM<k+97>   (k 0..15:  COM97..COM112, ARM on-chip UARTs)
+//
+// On Windows COM numbers are the system's own: ComDevicePath gives "\\.\COMn", and the listing
+// takes the setup API's COM-port interfaces and the registry's SERIALCOMM map. The variants that
+// take SSerialRoots read Linux device trees on every platform (for tests).
 
 // One enumerated serial port.
 struct SSerInfo

@@ -46,5 +46,11 @@ private:
     // Writes all bytes, waiting at most 1000 ms whenever the driver stalls on a byte.
     void Send(const char* bytes, std::size_t length);
 
+#ifdef _WIN32
+    // The device handle with its overlapped read and write records (serial_port_win32.cpp).
+    struct SWin32Port;
+    std::atomic<SWin32Port*> m_win{nullptr};
+#else
     std::atomic<int> m_fd{-1};
+#endif
 };
