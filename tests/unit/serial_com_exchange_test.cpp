@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "serial/serial_enum.h"
 #include "serial/serial_port.h"
 
 namespace {
@@ -32,6 +33,12 @@ TEST(SerialComExchange, SentencesBothWaysWithTheSimulator)
     if (!com || !*com)
         GTEST_SKIP() << "VARNEL_TEST_COM names no COM port with varnel-sim behind it";
     const int number = std::atoi(com);
+    // Wine's SERIALCOMM map names its own COM1 (not the link made later), which exercises the
+    // registry half of the listing.
+    const auto list = ListSerialPorts();
+    ASSERT_FALSE(list.empty());
+    for (const SPortListEntry& e : list)
+        EXPECT_EQ(e.text.rfind("COM" + std::to_string(e.portNumber) + " - ", 0), 0u) << e.text;
 
     CSerialPort port;
     EXPECT_FALSE(port.Open(250, 19200));
