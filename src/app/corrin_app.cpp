@@ -80,7 +80,8 @@ bool CorrinApp::InitInstance(const QStringList& arguments)
     // The settings key the framework would use; the program itself stores nothing.
     QCoreApplication::setOrganizationName(QStringLiteral("OSTROVAGPS_ZEP"));
 
-    if (!m_LanguageModule->SelectLanguage(SystemDefaultLanguageId(m_ReadEnv)))
+    const int languageId = m_ReadEnv ? SystemDefaultLanguageId(m_ReadEnv) : SystemDefaultLanguageId();
+    if (!m_LanguageModule->SelectLanguage(languageId))
         m_MessageBox(QStringLiteral("Unable to load system language, default language is used"),
                      QStringLiteral("Varnel Link Manager"));
 

@@ -49,5 +49,6 @@ private:
     std::unique_ptr<CLanguageModule> m_LanguageModule;
     std::unique_ptr<CModel> m_Model;
     MessageBox m_MessageBox;
-    EnvironmentReader m_ReadEnv = ReadProcessEnvironment;
+    // Unset: the system's language (on Windows the user's UI language, not the environment).
+    EnvironmentReader m_ReadEnv;
 };

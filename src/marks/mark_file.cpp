@@ -8,10 +8,11 @@
 #include <fstream>
 #include <system_error>
 
+#include "app/utf8_path.h"
 #include "marks/archive.h"
 #include "marks/mark_list.h"
 
-#if __has_include(<unistd.h>)
+#if __has_include(<unistd.h>) && !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,15 +48,16 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target)
 {
     static std::atomic<unsigned> counter{0};
     std::filesystem::path tmp = target;
-    // Appended piecewise: GCC 12 warns falsely (-Wrestrict) about literal + temporary string.
-    std::string name(1, '.');
-    name += target.filename().string();
-    name += ".tmp";
+    // Joined as paths: a file name outside the code page ("café.mrk") stays intact on Windows.
+    std::filesystem::path name(".");
+    name += target.filename();
+    std::string suffix = ".tmp";
 #ifdef VARNEL_HAVE_FSYNC
-    name += std::to_string(::getpid());
+    suffix += std::to_string(::getpid());
 #endif
-    name += '-';
-    name += std::to_string(counter++);
+    suffix += '-';
+    suffix += std::to_string(counter++);
+    name += suffix;
     tmp.replace_filename(name);
     return tmp;
 }
@@ -247,7 +249,7 @@ void CMarkFile::Apply(const SMarkFileContents& contents, ELoadMode mode, CMarkLi
 bool CMarkFile::Load(const std::filesystem::path& path, ELoadMode mode, CMarkList& marks, CBaseSettings& settings,
                      std::string& error)
 {
-    const std::string name = path.string();
+    const std::string name = PathToUtf8(path);
     std::string bytes;
     if (!ReadFileBytes(path, name, bytes, error))
         return false;
@@ -267,7 +269,7 @@ bool CMarkFile::Load(const std::filesystem::path& path, ELoadMode mode, CMarkLis
 bool CMarkFile::Save(const std::filesystem::path& path, const CMarkList& marks, const CBaseSettings& settings,
                      std::string& error)
 {
-    const std::string name = path.string();
+    const std::string name = PathToUtf8(path);
     const std::string bytes = Encode(marks, settings.GetBattery());
     // Through a symbolic link the file it points to is replaced and the link stays.
     std::filesystem::path target = path;

@@ -5,13 +5,18 @@
 #include <system_error>
 
 #include "marks/text_number.h"
+#include "app/utf8_path.h"
 
 CVoltageLog::CVoltageLog()
     : m_Monotonic([] { return std::chrono::steady_clock::now(); }),
       m_Local([] {
           const std::time_t now = std::time(nullptr);
           std::tm tm{};
+#ifdef _WIN32
+          localtime_s(&tm, &now);
+#else
           localtime_r(&now, &tm);
+#endif
           return tm;
       })
 {
@@ -42,7 +47,7 @@ bool CVoltageLog::Start(const std::filesystem::path& path)
         const int err = errno;
         m_File.close();
         m_File.clear();
-        m_LastError = "Cannot create " + path.string() + ": " + std::generic_category().message(err) + ".";
+        m_LastError = "Cannot create " + PathToUtf8(path) + ": " + std::generic_category().message(err) + ".";
         return false;
     }
     m_File << Header;
@@ -50,7 +55,7 @@ bool CVoltageLog::Start(const std::filesystem::path& path)
     if (!m_File) {
         m_File.close();
         m_File.clear();
-        m_LastError = "Cannot write " + path.string() + ".";
+        m_LastError = "Cannot write " + PathToUtf8(path) + ".";
         return false;
     }
     m_Path = path;
@@ -99,7 +104,7 @@ bool CVoltageLog::WriteLine()
     m_File << FormatLine(m_Local(), m_LineCounter, m_VoltageSum, m_VoltageSamples);
     m_File.flush();
     if (!m_File) {
-        m_LastError = "Cannot write " + m_Path.string() + ".";
+        m_LastError = "Cannot write " + PathToUtf8(m_Path) + ".";
         Stop();
         return false;
     }

@@ -7,11 +7,16 @@
 #include <fstream>
 #include <system_error>
 
+#ifdef _WIN32
+// The system's own ports come from serial_enum_win32.cpp; the device trees here stay for tests.
+bool SerialDeviceBusy(const std::string& devicePath);
+#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#endif
 
 #include "serial/com_alias.h"
 
@@ -239,12 +244,16 @@ bool DescribeTty(const fs::path& sysfsRoot, const std::string& name, const std::
 
 bool HeldByAnother(const std::string& path)
 {
+#ifdef _WIN32
+    return SerialDeviceBusy(path);
+#else
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return true;
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
     ::close(fd);
     return held;
+#endif
 }
 
 } // namespace
@@ -282,10 +291,12 @@ int ComNumberForAliasName(const std::string& fileName)
     return n >= 1 && n <= 255 ? n : 0;
 }
 
+#ifndef _WIN32
 std::string ComDevicePath(int portNumber)
 {
     return ComDevicePath(portNumber, SSerialRoots{});
 }
+#endif
 
 std::string ComDevicePath(int portNumber, const SSerialRoots& roots)
 {
@@ -388,10 +399,12 @@ std::vector<SPortListEntry> BuildPortList(const std::vector<SSerInfo>& ports)
 
 // --- the system
 
+#ifndef _WIN32
 void EnumerateSerialPorts(std::vector<SSerInfo>& ports, bool checkBusy)
 {
     EnumerateSerialPorts(ports, checkBusy, SSerialRoots{});
 }
+#endif
 
 void EnumerateSerialPorts(std::vector<SSerInfo>& ports, bool checkBusy, const SSerialRoots& roots)
 {
@@ -462,10 +475,12 @@ std::vector<std::string> ReadPortMap(const SSerialRoots& roots)
     return names;
 }
 
+#ifndef _WIN32
 std::vector<SPortListEntry> ListSerialPorts()
 {
     return ListSerialPorts(SSerialRoots{});
 }
+#endif
 
 std::vector<SPortListEntry> ListSerialPorts(const SSerialRoots& roots)
 {

@@ -18,6 +18,10 @@
 //     and blocks for rarer kinds: ttyXRUSB COM145..160, ttymxc COM161..168, ttyO COM169..176,
 //     ttyTHS COM177..184, ttySC COM185..192, ttyGS COM193..200.
 // An alias whose target is not a terminal device is not listed.
+//
+// On Windows COM numbers are the system's own: ComDevicePath gives "\\.\COMn", and the listing
+// takes the setup API's COM-port interfaces and the registry's SERIALCOMM map. The variants that
+// take SSerialRoots read Linux device trees on every platform (for tests).
 
 // One enumerated serial port.
 struct SSerInfo

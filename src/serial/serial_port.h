@@ -56,7 +56,13 @@ private:
     // (what was queued of them is discarded) or the device is gone.
     bool Send(const char* bytes, std::size_t length);
 
+#ifdef _WIN32
+    // The device handle with its overlapped read and write records (serial_port_win32.cpp).
+    struct SWin32Port;
+    std::atomic<SWin32Port*> m_win{nullptr};
+#else
     std::atomic<int> m_fd{-1};
-    // Held by every call that uses the descriptor; Close takes it before closing.
+#endif
+    // Held by every call that uses the device; Close takes it before closing.
     mutable std::mutex m_Io;
 };

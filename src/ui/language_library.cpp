@@ -1,5 +1,7 @@
 #include "ui/language_library.h"
 
+#include "app/utf8_path.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -101,9 +103,9 @@ std::unique_ptr<CLanguageLibrary> CLanguageLibrary::LoadFile(const std::string& 
 {
     std::error_code ec;
     // A directory or device of that name is not a language file; reading it would fail or block.
-    if (!std::filesystem::is_regular_file(path, ec))
+    if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec))
         return nullptr;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     if (!in)
         return nullptr;
     std::ostringstream content;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <initializer_list>
 
+#include "app/utf8_path.h"
 #include "ui/string_table.h"
 
 namespace {
@@ -39,7 +40,7 @@ std::string CurrentDirectory()
 {
     std::error_code ec;
     const auto cwd = std::filesystem::current_path(ec);
-    return ec ? std::string() : cwd.string();
+    return ec ? std::string() : PathToUtf8(cwd);
 }
 
 }  // namespace
@@ -104,7 +105,7 @@ void CLanguageModule::LoadLanguageFile(const std::string& path, const std::strin
     Unload();
     m_CurrentLanguage = name;
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
+    if (!std::filesystem::exists(PathFromUtf8(path), ec)) {
         // A missing translation is not an error: the built-in texts serve.
         m_CurrentLanguage = m_DefaultLanguage;
         return;

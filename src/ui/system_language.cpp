@@ -4,6 +4,13 @@
 #include <cstdlib>
 #include <string>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace {
 
 struct SLanguageCode {
@@ -109,4 +116,13 @@ int LanguageIdFromLocale(std::string_view locale)
 int SystemDefaultLanguageId(const EnvironmentReader& readEnv)
 {
     return LanguageIdFromLocale(MessagesLocale(readEnv));
+}
+
+int SystemDefaultLanguageId()
+{
+#ifdef _WIN32
+    return ::GetUserDefaultUILanguage();
+#else
+    return SystemDefaultLanguageId(ReadProcessEnvironment);
+#endif
 }

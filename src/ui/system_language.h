@@ -25,5 +25,8 @@ std::string MessagesLocale(const EnvironmentReader& readEnv);
 // give 1033; a language without a Windows identifier gives LanguageIds::Unspecified.
 int LanguageIdFromLocale(std::string_view locale);
 
-// The system's default user-interface language identifier.
-int SystemDefaultLanguageId(const EnvironmentReader& readEnv = ReadProcessEnvironment);
+// The system's default user-interface language identifier: on Windows the user's own
+// (GetUserDefaultUILanguage), elsewhere the messages locale of the process environment.
+int SystemDefaultLanguageId();
+// The identifier of the messages locale that readEnv gives.
+int SystemDefaultLanguageId(const EnvironmentReader& readEnv);

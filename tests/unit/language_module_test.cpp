@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <string>
 
@@ -20,8 +19,10 @@ class LanguageModuleTest : public testing::Test {
 protected:
     LanguageModuleTest()
     {
-        std::string pattern = (fs::temp_directory_path() / "varnel-lang-XXXXXX").string();
-        m_Path = mkdtemp(pattern.data());
+        std::random_device random;
+        do
+            m_Path = fs::temp_directory_path() / ("varnel-lang-" + std::to_string(random()));
+        while (!fs::create_directory(m_Path));
         m_Previous = fs::current_path();
         fs::current_path(m_Path);
         module.Configure("DEBUG/languages", "spanish");

@@ -33,7 +33,11 @@ protected:
         fs::create_directories(dir);
         log.SetClocks([this] { return now; }, [] { return Stamp(14); });
     }
-    void TearDown() override { fs::remove_all(dir); }
+    void TearDown() override
+    {
+        log.Stop(); // Windows cannot delete a file that is still open
+        fs::remove_all(dir);
+    }
 
     // Advances the fake clock by `step` and ticks, `times` times.
     void Run(std::chrono::milliseconds step, int times)
