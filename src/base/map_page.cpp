@@ -1,5 +1,6 @@
 #include "base/map_page.h"
 
+#include <cctype>
 #include <system_error>
 
 #include "base/map_address.h"
@@ -28,12 +29,18 @@ std::string FileUrl(const fs::path& path)
     std::string url = "file://";
     std::error_code ec;
     const std::string text = fs::absolute(path, ec).generic_string();
+    // A drive path ("C:/...") becomes file:///C:/..., its drive kept as it is.
+    if (text.empty() || text.front() != '/')
+        url += '/';
     // Encode piece by piece so the separators stay separators.
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t slash = text.find('/', start);
         const std::size_t end = slash == std::string::npos ? text.size() : slash;
-        url += PercentEncode(std::string_view(text).substr(start, end - start));
+        const std::string_view piece = std::string_view(text).substr(start, end - start);
+        const bool drive = start == 0 && piece.size() == 2 && piece[1] == ':' &&
+                           std::isalpha(static_cast<unsigned char>(piece[0]));
+        url += drive ? std::string(piece) : PercentEncode(piece);
         if (slash == std::string::npos)
             break;
         url += '/';

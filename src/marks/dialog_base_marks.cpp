@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "base/dialog_advanced.h"
+#include "app/utf8_path.h"
 #include "base/dialog_map.h"
 #include "connection/model.h"
 #include "marks/coordinate_panel.h"
@@ -373,7 +374,7 @@ void CDialogBaseMarks::OnOpen(CMarkFile::ELoadMode mode)
         return;
     m_LastPath = path.toStdString();
     std::string error;
-    if (!CMarkFile::Load(m_LastPath, mode, m_Session.Marks(), m_Session.Settings(), error))
+    if (!CMarkFile::Load(PathFromUtf8(m_LastPath), mode, m_Session.Marks(), m_Session.Settings(), error))
         CPrompter::Current().Error(this, Q(error));
 }
 
@@ -385,7 +386,7 @@ void CDialogBaseMarks::OnSaveAs()
         return;
     m_LastPath = path.toStdString();
     std::string error;
-    if (!CMarkFile::Save(m_LastPath, m_Session.Marks(), m_Session.Settings(), error))
+    if (!CMarkFile::Save(PathFromUtf8(m_LastPath), m_Session.Marks(), m_Session.Settings(), error))
         CPrompter::Current().Error(this, Q(error));
 }
 
@@ -411,7 +412,7 @@ void CDialogBaseMarks::OnVoltageLogging(bool on)
     if (path.isEmpty())
         return;
     m_LastPath = path.toStdString();
-    if (!log.Start(m_LastPath)) {
+    if (!log.Start(PathFromUtf8(m_LastPath))) {
         CPrompter::Current().Error(
             this, Text(StringIds::VoltageLogNotStarted).replace(QStringLiteral("%1"), Q(log.LastError())));
         return;

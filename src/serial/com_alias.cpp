@@ -3,10 +3,14 @@
 #include <cstdlib>
 #include <vector>
 
+#ifndef _WIN32
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 namespace {
+
+#ifndef _WIN32
 
 // The user's home folder from the password database; "" when it has none.
 std::string HomeFromPasswordDatabase()
@@ -19,6 +23,7 @@ std::string HomeFromPasswordDatabase()
         return {};
     return found->pw_dir;
 }
+#endif
 
 } // namespace
 
@@ -26,6 +31,9 @@ std::string ComAliasDir()
 {
     if (const char* dir = std::getenv("VARNEL_COM_DIR"); dir && *dir)
         return dir;
+#ifdef _WIN32
+    return {};  // Windows numbers its COM ports itself
+#else
     std::string home;
     if (const char* h = std::getenv("HOME"); h && *h)
         home = h;
@@ -36,6 +44,7 @@ std::string ComAliasDir()
     if (home.empty() || home.front() != '/')
         return {};
     return home + "/.local/share/varnel-link-manager/com";
+#endif
 }
 
 std::string ComAliasPath(int n)

@@ -11,7 +11,7 @@ std::string InstalledDataFolder(const std::string& executableDir)
 {
     if (executableDir.empty())
         return {};
-    return (std::filesystem::path(executableDir) / VARNEL_DATA_FROM_BIN).lexically_normal().string();
+    return (std::filesystem::path(executableDir) / VARNEL_DATA_FROM_BIN).lexically_normal().generic_string();
 }
 
 std::string InstalledLanguageFolder(const std::string& executableDir)

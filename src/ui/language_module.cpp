@@ -85,10 +85,10 @@ std::string CLanguageModule::FindLanguageFile(const std::string& name) const
 {
     std::string path = LanguageFilePath(name);
     std::error_code ec;
-    if (std::filesystem::exists(path, ec) || m_InstalledFolder.empty())
+    if (std::filesystem::exists(PathFromUtf8(path), ec) || m_InstalledFolder.empty())
         return path;
     std::string installed = m_InstalledFolder + "/" + name + FileExtension;
-    return std::filesystem::exists(installed, ec) ? installed : path;
+    return std::filesystem::exists(PathFromUtf8(installed), ec) ? installed : path;
 }
 
 bool CLanguageModule::SelectLanguage(int languageId)

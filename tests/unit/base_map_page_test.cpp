@@ -31,7 +31,11 @@ TEST(BaseMapPage, InstalledPageWinsOverTheBuildCopy)
     EXPECT_EQ(FindMapPage(bin), bin / "map" / "index.html");
     fs::remove_all(root);
 
+#ifdef _WIN32
+    EXPECT_EQ(FileUrl("C:/My Maps/map/index.html"), "file:///C:/My%20Maps/map/index.html");
+#else
     EXPECT_EQ(FileUrl("/opt/My Maps/map/index.html"), "file:///opt/My%20Maps/map/index.html");
+#endif
 }
 
 TEST(BaseMapPage, AddressCarriesAltitudesAndTilesEncoded)
