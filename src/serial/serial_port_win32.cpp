@@ -166,29 +166,6 @@ bool CSerialPort::Send(const char* bytes, std::size_t length)
     return false;
 }
 
-void CSerialPort::WriteByte(unsigned char byte)
-{
-    const char c = static_cast<char>(byte);
-    Send(&c, 1);
-}
-
-int CSerialPort::Write(const char* bytes, int length)
-{
-    if (!IsOpen() || !bytes || length <= 0)
-        return 0;
-    return Send(bytes, static_cast<std::size_t>(length)) ? length : 0;
-}
-
-int CSerialPort::WriteLine(const std::string& text)
-{
-    if (!IsOpen())
-        return 0;
-    std::string line;
-    line.reserve(text.size() + 2);
-    line.append(text).append("\r\n");
-    return Send(line.data(), line.size()) ? static_cast<int>(text.size()) : -1;
-}
-
 int CSerialPort::Purge()
 {
     std::lock_guard<std::mutex> lock(m_Io);
