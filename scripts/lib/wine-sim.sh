@@ -5,6 +5,8 @@
 wine_prefix() {
   wine=/usr/lib/wine/wine64
   [ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
+  wineserver=$(dirname "$wine")/wineserver
+  [ -x "$wineserver" ] || wineserver=$(command -v wineserver || echo true)
   export WINEPREFIX="$1/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   unset DISPLAY WAYLAND_DISPLAY
   [ -d "$WINEPREFIX/dosdevices" ] || "$wine" wineboot --init >/dev/null 2>&1
@@ -32,13 +34,20 @@ sim_com7() {
     sleep 0.1
   done
   [ -n "$device" ] || { echo "varnel-sim did not start:" >&2; cat "$sim_work/sim.out" >&2; return 1; }
-  ln -sfn "$device" "$WINEPREFIX/dosdevices/com7"
+  # Configured as a wine user would: wine's device manager reads its Ports key when it starts, links
+  # dosdevices/com7 and lists the port in the registry's SERIALCOMM map, where programs look.
+  "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$device" /f >/dev/null 2>&1
+  "$wineserver" -k 2>/dev/null || true
+  "$wine" reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | grep -q 'COM7' ||
+    { echo "wine did not register COM7 for $device" >&2; return 1; }
   export VARNEL_TEST_COM=7
 }
 
 sim_com7_stop() {
   [ -n "${sim_pid:-}" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
   sim_pid=
+  "$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM7 /f >/dev/null 2>&1 || true
+  "$wineserver" -k 2>/dev/null || true
   rm -f "$WINEPREFIX/dosdevices/com7"
   rm -rf "$sim_work"
 }

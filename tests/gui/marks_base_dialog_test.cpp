@@ -152,6 +152,9 @@ private slots:
                      qPrintable(m_Answers.Errors[0]));
         }
 
+#ifdef Q_OS_WIN
+        QSKIP("the rest needs a symbolic link and POSIX permissions, which Windows keeps for administrators");
+#endif
         // Save As through a symbolic link writes the file it points to; the link and the file's
         // permissions stay.
         const fs::path real = Path("real.mrk").toStdString(), link = Path("link.mrk").toStdString();
