@@ -14,9 +14,14 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#ifndef Q_OS_WIN
+#include <sys/resource.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -228,6 +233,25 @@ private slots:
         // Off through the menu; on again, then closing the editor closes the log.
         logging->trigger();
         QVERIFY(!logging->isChecked() && !log.IsActive());
+#ifndef Q_OS_WIN
+        // A write that fails later (here the file may not grow past its header) turns logging off
+        // and says so, naming the file.
+        Trigger("actionVoltageLogging", {Path("full.csv")});
+        QVERIFY(log.IsActive());
+        rlimit old{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit tight = old;
+        tight.rlim_cur = std::strlen(CVoltageLog::Header);
+        std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not a killed process
+        m_Answers.Errors.clear();
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
+        now += std::chrono::seconds(61);
+        const bool stopped = QTest::qWaitFor([&] { return !logging->isChecked(); }, 5000);
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(stopped && !log.IsActive());
+        QTRY_COMPARE(m_Answers.Errors.size(), 1);
+        QVERIFY2(m_Answers.Errors[0].contains("full.csv"), qPrintable(m_Answers.Errors[0]));
+#endif
         Trigger("actionVoltageLogging", {Path("w.csv")});
         QVERIFY(log.IsActive());
         m_Dlg->reject();
