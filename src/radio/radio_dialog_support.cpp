@@ -11,24 +11,8 @@
 #include "radio/radio_timing.h"
 #include "serial/pump_wait.h"
 #include "ui/display_text.h"
+#include "ui/prompter.h"
 #include "ui/string_table.h"
-
-namespace {
-
-CRadioDialog::MessageHook& Hook()
-{
-    static CRadioDialog::MessageHook hook;
-    return hook;
-}
-
-constexpr const char* Caption = "Varnel Link Manager";
-
-}  // namespace
-
-void CRadioDialog::SetMessageHook(MessageHook hook)
-{
-    Hook() = std::move(hook);
-}
 
 CRadioDialog::CRadioDialog(QWidget* parent, CSerialPort* port, CModel* model)
     : QDialog(parent), m_Port(port), m_Model(model),
@@ -161,14 +145,7 @@ void CRadioDialog::ShowNotConfirmed(const SCommitResult& result)
 
 void CRadioDialog::ShowMessage(QMessageBox::Icon icon, const QString& text)
 {
-    if (Hook()) {
-        Hook()(icon, QString::fromLatin1(Caption), text);
-        return;
-    }
-    QMessageBox box(icon, QString::fromLatin1(Caption), text, QMessageBox::Ok, isVisible() ? this : nullptr);
-    // The text quotes the radio, whose "<...>" must never be taken for markup.
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    CPrompter::Current().Message(isVisible() ? this : nullptr, icon, text);
 }
 
 void CRadioDialog::SetLiveText(QLabel* label, const QString& caption, const QString& text)

@@ -18,14 +18,13 @@
 // FinishOpening, which reports a failed read and emits Ready.
 //
 // A rover with a polling thread overrides OnCancel to stop it; reject() calls OnCancel first.
-// Tests answer the message boxes through SetMessageHook.
+// Message boxes go through CPrompter, which tests replace.
 
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -42,10 +41,6 @@ class QWidget;
 class CRadioDialog : public QDialog {
     Q_OBJECT
 public:
-    // Receives every message box instead of showing it (tests); empty: real message boxes.
-    using MessageHook = std::function<void(QMessageBox::Icon icon, const QString& caption, const QString& text)>;
-    static void SetMessageHook(MessageHook hook);
-
     CRadioDialog(QWidget* parent, CSerialPort* port, CModel* model);
     ~CRadioDialog() override;
 

@@ -15,10 +15,9 @@ public:
     {
         return Ask(parent, initial, filter, suffix, QFileDialog::AcceptOpen);
     }
-    void Error(QWidget* parent, const QString& text) override
+    void Message(QWidget* parent, QMessageBox::Icon icon, const QString& text) override
     {
-        // Errors quote file contents and paths, which are not markup.
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Varnel Link Manager"), text, QMessageBox::Ok, parent);
+        QMessageBox box(icon, QStringLiteral("Varnel Link Manager"), text, QMessageBox::Ok, parent);
         box.setTextFormat(Qt::PlainText);
         box.exec();
     }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 
 class QWidget;
 
-// The questions a dialog asks the operator through the platform's boxes: file names and error
-// messages. Tests install their own answers with SetCurrent, so nothing waits for a person.
+// The questions a dialog asks the operator through the platform's boxes: file names and messages.
+// Tests install their own answers with SetCurrent, so nothing waits for a person.
 class CPrompter {
 public:
     virtual ~CPrompter() = default;
@@ -17,8 +18,10 @@ public:
     // An existing file to read; empty when cancelled.
     virtual QString OpenFileName(QWidget* parent, const QString& initial, const QString& filter,
                                  const QString& suffix) = 0;
-    // An error box with OK, captioned with the program's name.
-    virtual void Error(QWidget* parent, const QString& text) = 0;
+    // A box with OK, captioned with the program's name. The text is plain, never markup: it may
+    // quote a file, a path or a radio's answer.
+    virtual void Message(QWidget* parent, QMessageBox::Icon icon, const QString& text) = 0;
+    void Error(QWidget* parent, const QString& text) { Message(parent, QMessageBox::Warning, text); }
 
     // The prompter in use: the platform's unless a test set another.
     static CPrompter& Current();

@@ -26,7 +26,7 @@ private:
     struct Errors : CPrompter {
         QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
         QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-        void Error(QWidget*, const QString& text) override { Shown << text; }
+        void Message(QWidget*, QMessageBox::Icon, const QString& text) override { Shown << text; }
         QStringList Shown;
     } m_Errors;
     SimProcess* m_Sim = nullptr;

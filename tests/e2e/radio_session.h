@@ -18,6 +18,7 @@
 #include "connection/dialog_connect.h"
 #include "connection/model.h"
 #include "radio/radio_dialog_support.h"
+#include "shared/recording_prompter.h"
 #include "support/sim_process.h"
 
 template <class T = QWidget>
@@ -61,27 +62,26 @@ class CRadioSession {
 public:
     CRadioSession(SimProcess& sim, QStringList& messages, int writeDefaultsFlags = 0)
         : CRadioSession(
-              sim, [&messages](QMessageBox::Icon, const QString&, const QString& text) { messages << text; },
+              sim, [&messages](QMessageBox::Icon, const QString& text) { messages << text; },
               writeDefaultsFlags)
     {
     }
     CRadioSession(SimProcess& sim, std::vector<SRadioMessage>& messages, int writeDefaultsFlags = 0)
         : CRadioSession(
               sim,
-              [&messages](QMessageBox::Icon icon, const QString&, const QString& text) {
+              [&messages](QMessageBox::Icon icon, const QString& text) {
                   messages.push_back({icon, text});
               },
               writeDefaultsFlags)
     {
     }
-    CRadioSession(SimProcess& sim, CRadioDialog::MessageHook hook, int writeDefaultsFlags)
-        : m_Sim(sim), m_SentBefore(sim.Received().size())
+    CRadioSession(SimProcess& sim, CRecordingPrompter::Handler onMessage, int writeDefaultsFlags)
+        : m_Prompter(std::move(onMessage)), m_Sim(sim), m_SentBefore(sim.Received().size())
     {
         Model.SetWriteDefaultsFlags(writeDefaultsFlags);
         Dlg.SetModel(&Model);
         auto* ports = Find<QComboBox>(Dlg, "comboPort");
         ports->setCurrentIndex(ports->findData(sim.ComNumber()));
-        CRadioDialog::SetMessageHook(std::move(hook));
     }
 
     // Connect, Next, then `scenario` in the radio dialog, which should end it; the dialog's result.
@@ -118,6 +118,7 @@ public:
     CorrinDlg Dlg;
 
 private:
+    CRecordingPrompter m_Prompter;
     SimProcess& m_Sim;
     std::size_t m_SentBefore;
 };

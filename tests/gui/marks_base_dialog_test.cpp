@@ -39,7 +39,7 @@ class MarksBaseDialogTest : public QObject {
         {
             return Next(initial, filter);
         }
-        void Error(QWidget*, const QString& text) override { Errors << text; }
+        void Message(QWidget*, QMessageBox::Icon, const QString& text) override { Errors << text; }
         QString Next(const QString& initial, const QString& filter)
         {
             Initial = initial;

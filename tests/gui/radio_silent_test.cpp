@@ -16,6 +16,7 @@
 #include "radio/dialog_maxstream_rover.h"
 #include "radio/dialog_satel_base.h"
 #include "radio/dialog_satel_rover.h"
+#include "shared/recording_prompter.h"
 
 class RadioSilentTest : public QObject {
     Q_OBJECT
@@ -24,7 +25,7 @@ private slots:
     void openingReadsFail()
     {
         QStringList messages;
-        CRadioDialog::SetMessageHook([&](QMessageBox::Icon, const QString&, const QString& text) { messages << text; });
+        CRecordingPrompter prompter([&](QMessageBox::Icon, const QString& text) { messages << text; });
         auto find = [](QWidget& d, const char* name) { return d.findChild<QWidget*>(QString::fromLatin1(name)); };
         auto text = [&](QWidget& d, const char* name) { return static_cast<QLabel*>(find(d, name))->text(); };
         struct SCase {
@@ -95,7 +96,6 @@ private slots:
             CProbe() : CRadioDialog(nullptr, nullptr, nullptr) {}
             void Show(const SCommitResult& r) { ShowNotConfirmed(r); }
         } probe;
-        CRadioDialog::SetMessageHook({});
         QMessageBox* seen = nullptr;
         Qt::TextFormat format = Qt::AutoText;
         QTimer closer;
