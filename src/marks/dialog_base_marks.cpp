@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "base/dialog_advanced.h"
-#include "app/utf8_path.h"
+#include "ui/utf8_path.h"
 #include "base/dialog_map.h"
 #include "connection/model.h"
 #include "marks/coordinate_panel.h"

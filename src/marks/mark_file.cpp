@@ -8,7 +8,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/utf8_path.h"
+#include "ui/utf8_path.h"
 #include "marks/archive.h"
 #include "marks/mark_list.h"
 

@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "marks/text_number.h"
-#include "app/utf8_path.h"
+#include "ui/utf8_path.h"
 
 CVoltageLog::CVoltageLog()
     : m_Monotonic([] { return std::chrono::steady_clock::now(); }),

@@ -1,6 +1,6 @@
 #include "ui/language_library.h"
 
-#include "app/utf8_path.h"
+#include "ui/utf8_path.h"
 
 #include <filesystem>
 #include <fstream>

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <initializer_list>
 
-#include "app/utf8_path.h"
+#include "ui/utf8_path.h"
 #include "ui/string_table.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/utf8_path.h"
+#include "ui/utf8_path.h"
 #include "base/base_settings.h"
 #include "marks/archive.h"
 #include "marks/mark_file.h"

@@ -1,4 +1,4 @@
-#include "app/utf8_path.h"
+#include "ui/utf8_path.h"
 
 std::filesystem::path PathFromUtf8(const std::string& utf8)
 {
