@@ -60,10 +60,14 @@ void CSentenceSplitter::Feed(const char* bytes, int count)
             break;
         }
         default: // CrSeen
-            if (*p == '\n' && m_onSentence)
-                (*m_onSentence)(m_sentence);
             m_state = BetweenSentences;
-            ++p;
+            if (*p == '\n') {
+                if (m_onSentence)
+                    (*m_onSentence)(m_sentence);
+                ++p;
+            }
+            // Any other byte drops the sentence but is taken again between sentences, so a "$"
+            // right after a lone CR starts the next one.
             break;
         }
     }

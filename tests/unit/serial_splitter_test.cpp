@@ -61,8 +61,11 @@ TEST(SerialSplitter, DeliversInOrder)
         Events chunks, expected;
     } cases[] = {
         {"sentence spans chunks", false, {"$GPG", "GA,1\r", "\n"}, {"T:", "S:$GPGGA,1"}},
-        // A byte other than LF after CR drops the sentence; the text is flushed (empty) at each "$".
-        {"byte after CR drops the sentence", false, {"$A\rX$B\r\n"}, {"T:", "T:", "S:$B"}},
+        // A byte other than LF after CR drops the sentence and is outside text; the text is
+        // flushed (empty) at each "$", and a "$" right after the CR starts the next sentence.
+        {"byte after CR drops the sentence", false, {"$A\rX$B\r\n"}, {"T:", "T:X", "S:$B"}},
+        {"sentence right after a lone CR", false, {"$A\r$B\r\n"}, {"T:", "T:", "S:$B"}},
+        {"lone CR, then a sentence in the next chunk", false, {"$A\r", "$B\r\n"}, {"T:", "T:", "S:$B"}},
         // Text before a sentence is flushed at "$" and not carried into the next chunk.
         {"text before a sentence", false, {"OK\r\n$X\r\n", "Z"}, {"T:OK\r\n", "S:$X", "C:Z", "T:Z"}},
         {"plain chunk", true, {"ERROR"}, {"C:ERROR", "T:ERROR", "C:ERROR"}},
