@@ -138,10 +138,8 @@ bool CArchiveReader::ReadText(std::string& text)
     if (!ReadLength(length, wide))
         return false;
     const std::uint64_t bytes = wide ? 2ull * length : length;
-    if (bytes > Remaining()) {
-        m_BadLength = length;
-        return Fail(EError::TextTooLong);
-    }
+    if (bytes > Remaining())
+        return Fail(EError::PastEnd);
     const char* p = m_Bytes.data() + m_Pos;
     m_Pos += static_cast<std::size_t>(bytes);
     if (!wide) {

@@ -30,7 +30,7 @@ private:
 // failure every read fails and Error() says what went wrong.
 class CArchiveReader {
 public:
-    enum class EError { None, PastEnd, TextTooLong };
+    enum class EError { None, PastEnd };
 
     explicit CArchiveReader(std::string_view bytes) : m_Bytes(bytes) {}
 
@@ -38,14 +38,12 @@ public:
     bool ReadI32(std::int32_t& v);
     bool ReadDouble(double& v);
     // Accepts the single-byte forms and the wide (UTF-16) form; wide characters above 0xFF become '?'.
-    // A length beyond the remaining bytes fails before anything is allocated.
+    // A length beyond the remaining bytes fails (PastEnd) before anything is allocated.
     bool ReadText(std::string& text);
 
     std::size_t Remaining() const { return m_Bytes.size() - m_Pos; }
     std::size_t Position() const { return m_Pos; }
     EError Error() const { return m_Error; }
-    // Length announced by the prefix that failed with TextTooLong.
-    std::uint64_t BadLength() const { return m_BadLength; }
 
 private:
     bool ReadU8(std::uint8_t& v);
@@ -61,5 +59,4 @@ private:
     std::string_view m_Bytes;
     std::size_t m_Pos = 0;
     EError m_Error = EError::None;
-    std::uint64_t m_BadLength = 0;
 };

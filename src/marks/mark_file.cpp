@@ -90,20 +90,16 @@ bool Walk(std::string_view bytes, const std::string& name, std::string& error, S
         }
         count = 0;
     }
+    // A count or a text longer than what follows is a file that ends early, like any short one.
     const std::uint64_t needed = count * MinMarkBytes + SBatterySettings::ArchiveSize;
     if (needed > ar.Remaining()) {
-        error = Damaged(name, "it announces " + std::to_string(count) + " marks, more than its " +
-                                  std::to_string(bytes.size()) + " bytes can hold");
+        error = PastEnd(name);
         return false;
     }
     std::string alt, lat, lon;
     for (std::uint32_t i = 0; i < count; ++i) {
         if (!ar.ReadText(alt) || !ar.ReadText(lat) || !ar.ReadText(lon)) {
-            if (ar.Error() == CArchiveReader::EError::TextTooLong)
-                error = Damaged(name, "mark " + std::to_string(i + 1) + " has a text of " +
-                                          std::to_string(ar.BadLength()) + " characters, more than the file holds");
-            else
-                error = PastEnd(name);
+            error = PastEnd(name);
             return false;
         }
         onMark(alt, lat, lon);

@@ -130,7 +130,7 @@ private slots:
         // and the error names the file.
         std::ofstream(Path("short.mrk").toStdString(), std::ios::binary) << std::string("\x01\x00", 2);
         std::ofstream(Path("damaged.mrk").toStdString(), std::ios::binary)
-            << std::string("\x05\x00\x00\x00\x03" "100", 8) << std::string(40, '\0');
+            << std::string("\xFF\xFF\xFF\xFF", 4) << std::string(41, '\0');
         s.Settings().SetIntBatVWarn(13.0);
         const struct {
             const char* Action;
