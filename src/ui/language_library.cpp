@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -101,18 +100,27 @@ void CLanguageLibrary::ParseLine(std::string_view line)
 
 std::unique_ptr<CLanguageLibrary> CLanguageLibrary::LoadFile(const std::string& path)
 {
+    const std::filesystem::path file = PathFromUtf8(path);
     std::error_code ec;
     // A directory or device of that name is not a language file; reading it would fail or block.
-    if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec))
+    if (!std::filesystem::is_regular_file(file, ec))
         return nullptr;
-    std::ifstream in(PathFromUtf8(path), std::ios::binary);
+    const std::uintmax_t size = std::filesystem::file_size(file, ec);
+    if (ec || size > MaxFileBytes)
+        return nullptr;
+    std::ifstream in(file, std::ios::binary);
     if (!in)
         return nullptr;
-    std::ostringstream content;
-    content << in.rdbuf();
+    // One byte more than allowed tells a file that grew since it was measured.
+    std::string content(MaxFileBytes + 1, '\0');
+    in.read(content.data(), static_cast<std::streamsize>(content.size()));
     if (in.bad())
         return nullptr;
-    return std::make_unique<CLanguageLibrary>(FromText(content.str()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got > MaxFileBytes)
+        return nullptr;
+    content.resize(got);
+    return std::make_unique<CLanguageLibrary>(FromText(content));
 }
 
 std::string CLanguageLibrary::Text(int id) const

@@ -18,8 +18,11 @@ class CLanguageLibrary {
 public:
     static constexpr std::size_t MaxTextLength = 1023;  // characters, as the text buffer holds 1024
 
+    static constexpr std::size_t MaxFileBytes = 1024 * 1024;  // the shipped files are about 20 KB
+
     static CLanguageLibrary FromText(std::string_view content);
-    // nullptr when the path is not a regular file or cannot be read.
+    // nullptr when the path is not a regular file, holds more than MaxFileBytes or cannot be read.
+    // The file is read once, into one buffer of at most MaxFileBytes + 1 bytes.
     static std::unique_ptr<CLanguageLibrary> LoadFile(const std::string& path);
 
     // The text for an id, empty when the file lacks it.

@@ -5,6 +5,10 @@
 #include <fstream>
 #include <string>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "ui/language_library.h"
 #include "ui/installed_data.h"
 #include "ui/language_module.h"
@@ -179,4 +183,33 @@ TEST_F(LanguageModuleTest, InstalledFolderServesWhenTheWorkingDirectoryHasNoFile
         EXPECT_EQ(module.GetCurrentLanguage(), c.current);
         EXPECT_EQ(module.LoadText(152), c.latitude);
     }
+}
+
+// Only regular files of at most 1 MiB are read; anything else leaves the built-in texts.
+TEST_F(LanguageModuleTest, OversizedOrIrregularFilesAreRefused)
+{
+    const std::string entry = "152=Latitud\n";
+    const std::string atLimit = entry + std::string(CLanguageLibrary::MaxFileBytes - entry.size(), '#');
+    const struct {
+        const char* name;
+        std::string content;
+        const char* latitude;
+    } cases[] = {
+        {"at the limit", atLimit, "Latitud"},
+        {"one byte over", atLimit + "#", "Latitude"},
+        {"far over", entry + std::string(8 * CLanguageLibrary::MaxFileBytes, '#'), "Latitude"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write("DEBUG/languages/spanish.lng", c.content);
+        ASSERT_TRUE(module.SelectLanguage(3082));
+        EXPECT_EQ(module.LoadText(152), c.latitude);
+        EXPECT_EQ(module.IsLibraryLoaded(), c.latitude == std::string("Latitud"));
+    }
+#ifndef _WIN32
+    // A FIFO would block a reader until someone writes to it.
+    fs::remove(m_Path / "DEBUG/languages/spanish.lng");
+    ASSERT_EQ(mkfifo((m_Path / "DEBUG/languages/spanish.lng").c_str(), 0600), 0);
+    EXPECT_EQ(CLanguageLibrary::LoadFile((m_Path / "DEBUG/languages/spanish.lng").string()), nullptr);
+#endif
 }
