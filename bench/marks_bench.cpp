@@ -15,6 +15,7 @@
 #include "base/base_status.h"
 #include "base/command_processor.h"
 #include "connection/model.h"
+#include "marks/base_session.h"
 #include "marks/mark.h"
 #include "marks/mark_file.h"
 #include "marks/mark_list.h"
@@ -193,3 +194,33 @@ static void BM_ParseReply(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ParseReply);
+
+// A read of n new marks as the editor takes it: 1024 bytes a tick through the session's splitter,
+// and the view's share, the row changes, taken every tick. Linear: 10k costs ten times 1k.
+static void BM_MarkList_Intake10k(benchmark::State& state)
+{
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    const std::vector<CMark> marks = DistinctMarks();
+    std::string bytes;
+    for (std::size_t i = 0; i < n; ++i)
+        bytes += "$KBASE,MARKS," + marks[i].GetLatitude() + "," + marks[i].GetLongitude() + "," +
+                 marks[i].GetAltitude() + "\r\n";
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto session = std::make_unique<CBaseSession>(nullptr, nullptr);
+        state.ResumeTiming();
+        session->ReadCoordinates();
+        for (std::size_t at = 0; at < bytes.size(); at += BaseTiming::ReadSize) {
+            const int chunk = static_cast<int>(std::min<std::size_t>(BaseTiming::ReadSize, bytes.size() - at));
+            session->Splitter().FeedChunk(bytes.data() + at, chunk);
+            rows += session->Marks().TakeChanges().size();
+        }
+        benchmark::DoNotOptimize(session->Marks().Size());
+        state.PauseTiming();
+        session.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(rows));
+}
+BENCHMARK(BM_MarkList_Intake10k)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);

@@ -1,20 +1,24 @@
 'use strict';
 // Shows the marks named in this page's own query: lat<n>, lon<n>, alt<n> (n = 0, 1, ...) and tiles,
 // the tile address template. Every value is handled as text; nothing from the query becomes markup.
+// With "deferred" in the query the marks come later, from the program: varnelMap.start(query), the
+// query in the same form, for more marks than an address can carry.
 (function () {
   const defaultTiles = 'https://tile.openstreetmap.org/{z}/{x}/{y}.png';
   const numberText = /^[+-]?(\d+(\.\d*)?|\.\d+)$/;
   // Read by the program's tests and useful when debugging the page.
   const state = window.varnelMap = { ready: false, placed: 0, notPlaced: 0, tilesLoaded: 0, tileErrors: 0 };
 
-  function readQuery() {
-    const params = new URLSearchParams(window.location.search);
+  const own = new URLSearchParams(window.location.search);
+
+  function readQuery(search) {
+    const params = new URLSearchParams(search);
     const marks = [];
     for (let i = 0; params.has('lat' + i) || params.has('lon' + i); ++i) {
       marks.push({ index: i, lat: params.get('lat' + i) || '', lon: params.get('lon' + i) || '',
                    alt: params.get('alt' + i) || '' });
     }
-    return { marks: marks, tiles: params.has('tiles') ? params.get('tiles') : defaultTiles };
+    return { marks: marks, tiles: own.has('tiles') ? own.get('tiles') : defaultTiles };
   }
 
   function coordinate(text, limit) {
@@ -114,15 +118,20 @@
     setTimeout(() => { if (state.tilesLoaded === 0) showStatus(noTiles); }, 8000);
   }
 
-  function start() {
-    const query = readQuery();
+  function start(search) {
+    if (state.started)
+      return;
+    state.started = true;
+    const query = readQuery(search);
     if (typeof L === 'undefined') {
       showStatus('The map library (Debian package libjs-leaflet) could not be loaded; the marks are listed below.');
       listNotPlaced(query.marks);
       state.ready = true;
       return;
     }
-    const map = L.map('map', { zoomSnap: 0.5, zoomControl: false });
+    // Many marks draw as circles on one canvas: a picture element each would not keep up.
+    const many = query.marks.length > 2000;
+    const map = L.map('map', { zoomSnap: 0.5, zoomControl: false, preferCanvas: many });
     L.control.zoom({ position: 'topright' }).addTo(map);
     map.createPane('gridLabels');
     L.control.scale({ imperial: false }).addTo(map);
@@ -135,10 +144,10 @@
         continue;
       }
       const title = describe(mark).join(', ');
-      const icon = new L.Icon.Default({ className: 'varnel-mark' });
-      L.marker([lat, lon], { icon: icon, title: title, alt: title })
-        .bindTooltip(textBlock(describe(mark)), { className: 'varnel-tooltip' })
-        .addTo(map);
+      const marker = many ? L.circleMarker([lat, lon], { radius: 5 })
+        : L.marker([lat, lon], { icon: new L.Icon.Default({ className: 'varnel-mark' }), title: title, alt: title });
+      // Built when first shown, and as text: a string here would be taken as markup.
+      marker.bindTooltip(() => textBlock(describe(mark)), { className: 'varnel-tooltip' }).addTo(map);
       placed.push([lat, lon]);
     }
     state.placed = placed.length;
@@ -162,5 +171,7 @@
       window.addEventListener('load', () => setTimeout(() => addTiles(map, query.tiles, grid), 0));
   }
 
-  start();
+  state.start = start;
+  if (!own.has('deferred'))
+    start(window.location.search);
 })();

@@ -7,7 +7,6 @@
 #include "base/base_status.h"
 #include "connection/model.h"
 #include "marks/base_texts.h"
-#include "serial/sentence_splitter.h"
 
 namespace BC = BaseCommands;
 
@@ -43,9 +42,9 @@ double SliderValue(const SSliderScale& scale, int position)
     return static_cast<double>(position) / scale.PerUnit;
 }
 
-CAdvancedSettings::CAdvancedSettings(CModel* model, CBaseSettings* settings, CSentenceSplitter* splitter,
-                                     CBaseStatus* status, CAdvancedHost* host)
-    : m_Model(model), m_Settings(settings), m_Splitter(splitter), m_Status(status), m_Host(host)
+CAdvancedSettings::CAdvancedSettings(CModel* model, CBaseSettings* settings, CBaseStatus* status,
+                                     CAdvancedHost* host)
+    : m_Model(model), m_Settings(settings), m_Status(status), m_Host(host)
 {
 }
 
@@ -119,10 +118,6 @@ void CAdvancedSettings::Tick()
 {
     if (!m_Host)
         return;
-    const int n = m_Host->Read(m_ReceiveBuffer, AdvancedTiming::ReadSize);
-    if (n > 0 && m_Splitter)
-        m_Splitter->FeedChunk(m_ReceiveBuffer, n);
-
     int& counter = AdvancedTickCounter();
     if (counter > AdvancedTiming::RefreshAfterTicks) {
         // The answers arrive after this refresh has drawn: they show at the next one.

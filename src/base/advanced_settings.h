@@ -7,13 +7,11 @@ class CBaseSettings;
 class CBaseTexts;
 class CBaseStatus;
 class CModel;
-class CSentenceSplitter;
 
 // Timing of the advanced settings dialog's timer.
 namespace AdvancedTiming {
 constexpr int TickPeriodMs = 10;
 constexpr int RefreshAfterTicks = 50;  // a refresh runs once the counter has passed this
-constexpr int ReadSize = 1024;
 }  // namespace AdvancedTiming
 
 // Ticks counted between refreshes; process-wide, so a later opening of the dialog continues the
@@ -53,28 +51,27 @@ struct SBatteryStatusTexts {
     std::string PowerSource;
 };
 
-// What a tick needs from the port and the window.
+// What a tick needs from the window, and the way out to the base. Replies come in through the base
+// configuration dialog's session, the port's one reader, into the records this dialog shows.
 class CAdvancedHost {
 public:
     virtual ~CAdvancedHost() = default;
-    virtual int Read(char* buffer, int maximum) = 0;
     virtual void WriteLine(std::string_view sentence) = 0;
     virtual void ShowStatus(const SBatteryStatusTexts& texts) = 0;
     // Positions a slider; the window must not take this as the operator's move.
     virtual void ShowSlider(EBatterySlider slider, const SSliderView& view) = 0;
 };
 
-// The advanced settings dialog's logic: reception and refresh on each tick, the sliders' mapping to
+// The advanced settings dialog's logic: the refresh on each tick, the sliders' mapping to
 // the settings record, and the settings sentences. Owns none of the records it is given.
 class CAdvancedSettings {
 public:
-    CAdvancedSettings(CModel* model, CBaseSettings* settings, CSentenceSplitter* splitter, CBaseStatus* status,
-                      CAdvancedHost* host);
+    CAdvancedSettings(CModel* model, CBaseSettings* settings, CBaseStatus* status, CAdvancedHost* host);
     CAdvancedSettings(const CAdvancedSettings&) = delete;
     CAdvancedSettings& operator=(const CAdvancedSettings&) = delete;
 
-    // One timer tick: feeds what has arrived to the splitter, and every 51st tick asks for the power
-    // source and voltage and shows the status and the settings.
+    // One timer tick: every 51st asks for the power source and voltage and shows the status and the
+    // settings.
     void Tick();
 
     // Puts every slider and label at the record's current values; stores nothing.
@@ -96,8 +93,6 @@ private:
 
     CModel* m_Model;
     CBaseSettings* m_Settings;
-    CSentenceSplitter* m_Splitter;
     CBaseStatus* m_Status;
     CAdvancedHost* m_Host;
-    char m_ReceiveBuffer[AdvancedTiming::ReadSize];
 };

@@ -78,6 +78,14 @@ void ApplySetting(CBaseSettings& settings, EBranch branch, std::string_view valu
 
 }  // namespace
 
+bool CCommandProcessor::CarriesValue(std::string_view prefix, std::string_view value)
+{
+    for (const std::string_view decimal : {R::Voltage, R::IntBatVCritical, R::StDev, R::IntBatVWarn, R::ExtBatVWarn})
+        if (prefix == decimal)
+            return FiniteDecimal(value).has_value();
+    return true;
+}
+
 CCommandProcessor::SFields3 CCommandProcessor::SplitThree(std::string_view value)
 {
     const std::string_view rest = Rest(value);
@@ -120,10 +128,13 @@ void CCommandProcessor::ParseReply(std::string sentence)
     case EBranch::Marks: {
         if (!marks)
             return;
-        // Remove then add: a mark the list holds moves to the end, so the list ends in the base's order.
+        // A mark the list holds (by texts or by value) moves to the end, so the list ends in the
+        // base's order. A text longer than the entry fields take is no mark the operator could type.
         const SFields3 f = SplitThree(value);
-        marks->RemoveMark(f.first, f.second, f.third);
-        marks->AddMark(std::string(f.first), std::string(f.second), std::string(f.third));
+        if (f.first.size() > CMark::MaxTextLength || f.second.size() > CMark::MaxTextLength ||
+            f.third.size() > CMark::MaxTextLength)
+            return;
+        marks->ReceiveMark(std::string(f.first), std::string(f.second), std::string(f.third));
         break;
     }
     case EBranch::ReferencePosition: {

@@ -24,6 +24,8 @@ public:
         std::string_view Prefix, Value;
     };
     static SReply FindReply(std::string_view sentence);
+    // False when ParseReply would ignore this reply's value (a decimal reading as NaN or infinity).
+    static bool CarriesValue(std::string_view prefix, std::string_view value);
 
     CBaseStatus* GetStatus() const { return m_Status; }
     CModel* GetModel() const { return m_Model; }

@@ -5,20 +5,19 @@
 
 #include <string>
 
-#include "serial/serial_port.h"
+#include "marks/base_session.h"
 #include "ui/app_icon.h"
 #include "ui/display_text.h"
 #include "ui/elided_label.h"
 #include "ui/string_table.h"
 #include "ui_dialog_advanced.h"
 
-CDialogAdvanced::CDialogAdvanced(QWidget* parent, CSerialPort* port, CModel* model, CBaseSettings* settings,
-                                 CSentenceSplitter* splitter, CBaseStatus* status)
+CDialogAdvanced::CDialogAdvanced(QWidget* parent, CBaseSession* session, CModel* model)
     : QDialog(parent),
       m_Ui(new Ui::CDialogAdvanced),
-      m_Port(port),
+      m_Session(session),
       m_Model(model),
-      m_Logic(model, settings, splitter, status, this)
+      m_Logic(model, session ? &session->Settings() : nullptr, session ? &session->Status() : nullptr, this)
 {
     m_Ui->setupUi(this);
     setWindowIcon(VarnelIcon());
@@ -76,7 +75,7 @@ void CDialogAdvanced::showEvent(QShowEvent* event)
     }
 }
 
-// A closed dialog neither reads the base configuration dialog's port nor asks the base anything.
+// A closed dialog asks the base nothing.
 void CDialogAdvanced::hideEvent(QHideEvent* event)
 {
     m_Timer.stop();
@@ -120,15 +119,10 @@ void CDialogAdvanced::OnSliderMoved(EBatterySlider slider, int position)
     SetSliderLabel(slider, m_Logic.MoveSlider(slider, position));
 }
 
-int CDialogAdvanced::Read(char* buffer, int maximum)
-{
-    return m_Port ? m_Port->Read(buffer, maximum) : 0;
-}
-
 void CDialogAdvanced::WriteLine(std::string_view sentence)
 {
-    if (m_Port)
-        m_Port->WriteLine(std::string(sentence));
+    if (m_Session)
+        m_Session->Send(sentence);
 }
 
 void CDialogAdvanced::ShowStatus(const SBatteryStatusTexts& texts)

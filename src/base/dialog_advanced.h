@@ -10,21 +10,18 @@ class CDialogAdvanced;
 }
 class QLabel;
 class QSlider;
-class CBaseSettings;
-class CBaseStatus;
+class CBaseSession;
 class CModel;
-class CSentenceSplitter;
-class CSerialPort;
 
 // The base's battery settings: three sliders edit the internal battery's levels and discharge rate
-// in the shared settings record at once; "Write Settings" sends them to the base. Polls the port
-// itself, feeding the base configuration dialog's splitter, and shows the live battery status.
-// Owns none of what it is given; the caller runs it modally.
+// in the shared settings record at once; "Write Settings" sends them to the base. Borrows the base
+// configuration dialog's session, which goes on reading the port and dispatching while this dialog
+// is open, and shows the live battery status from its records. Owns none of what it is given; the
+// caller runs it modally.
 class CDialogAdvanced : public QDialog, private CAdvancedHost {
     Q_OBJECT
 public:
-    CDialogAdvanced(QWidget* parent, CSerialPort* port, CModel* model, CBaseSettings* settings,
-                    CSentenceSplitter* splitter, CBaseStatus* status);
+    CDialogAdvanced(QWidget* parent, CBaseSession* session, CModel* model);
     ~CDialogAdvanced() override;
 
     const CAdvancedSettings& Logic() const { return m_Logic; }
@@ -40,13 +37,12 @@ private:
     QLabel* Label(EBatterySlider slider) const;
     void SetSliderLabel(EBatterySlider slider, const std::string& text);
 
-    int Read(char* buffer, int maximum) override;
     void WriteLine(std::string_view sentence) override;
     void ShowStatus(const SBatteryStatusTexts& texts) override;
     void ShowSlider(EBatterySlider slider, const SSliderView& view) override;
 
     Ui::CDialogAdvanced* m_Ui;
-    CSerialPort* m_Port;
+    CBaseSession* m_Session;
     CModel* m_Model;
     CAdvancedSettings m_Logic;
     QTimer m_Timer;

@@ -5,10 +5,12 @@
 #include <QFile>
 #include <QSettings>
 #include <QShortcut>
+#include <QUrlQuery>
 
 #include <cstdlib>
 
 #ifdef VARNEL_HAVE_WEBENGINE
+#include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #endif
@@ -64,6 +66,17 @@ CDialogMap::CDialogMap(QWidget* parent, const CMarkList& marks, CModel* model)
         return;
     }
 #ifdef VARNEL_HAVE_WEBENGINE
+    if (static_cast<std::size_t>(m_MapUrl.toEncoded().size()) > MaxMapAddressBytes || m_Marks->Size() > MaxMapMarks) {
+        // The page waits for its marks, which follow through the script interface once it has loaded.
+        QUrlQuery query(m_MapUrl);
+        const QString tiles = query.queryItemValue(QStringLiteral("tiles"), QUrl::FullyEncoded);
+        m_MapUrl.setQuery(QStringLiteral("deferred=1") + (tiles.isEmpty() ? QString() : "&tiles=" + tiles),
+                          QUrl::StrictMode);
+        m_MarksScript = QStringLiteral("window.varnelMap.start('%1');")
+                            .arg(QString::fromStdString(BuildMapMarksQuery(*m_Marks, MaxMapMarks)));
+    }
+#endif
+#ifdef VARNEL_HAVE_WEBENGINE
     m_View = new QWebEngineView(this);
     m_View->setAccessibleName(windowTitle());
     // The local page draws tiles from the configured tile service.
@@ -116,6 +129,17 @@ void CDialogMap::OnLoadFinished(bool ok)
     if (!ok)
         ShowMessage(UiText(m_Model, StringIds::MapPageNotLoaded) + QLatin1Char('\n') +
                     m_MapUrl.toString(QUrl::RemoveQuery | QUrl::PreferLocalFile));
+    if (ok && !m_MarksScript.isEmpty()) {
+        m_View->page()->runJavaScript(m_MarksScript);
+        m_MarksScript.clear();
+        if (m_Marks->Size() > MaxMapMarks) {
+            // Said beside the map, which stays.
+            ShowLabelText(m_Ui->labelMessage, UiText(m_Model, StringIds::MapTooManyMarks)
+                                                  .replace(QStringLiteral("%1"), QString::number(MaxMapMarks))
+                                                  .replace(QStringLiteral("%2"), QString::number(m_Marks->Size())));
+            m_Ui->labelMessage->show();
+        }
+    }
     emit MapLoaded(ok);
 #else
     Q_UNUSED(ok);

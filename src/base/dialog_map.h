@@ -40,6 +40,8 @@ private:
     const CMarkList* m_Marks;  // not owned
     CModel* m_Model;           // not owned; gives the texts' language
     QUrl m_MapUrl;
+    // Given to the page through its script interface when the address would be too long.
+    QString m_MarksScript;
     QWebEngineView* m_View = nullptr;
     bool m_LoadingShown = false;
 };

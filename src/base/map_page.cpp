@@ -70,3 +70,19 @@ std::string BuildMapPageAddress(const CMarkList& marks, std::string_view service
         address += "&tiles=" + PercentEncode(tileTemplate);
     return address;
 }
+
+std::string BuildMapMarksQuery(const CMarkList& marks, std::size_t limit)
+{
+    std::string query;
+    std::size_t n = 0;
+    for (const CMark& m : marks) {
+        if (n == limit)
+            break;
+        const std::string index = std::to_string(n++);
+        if (!query.empty())
+            query += '&';
+        query += "lat" + index + '=' + PercentEncode(m.GetLatitude()) + "&lon" + index + '=' +
+                 PercentEncode(m.GetLongitude()) + "&alt" + index + '=' + PercentEncode(m.GetAltitude());
+    }
+    return query;
+}

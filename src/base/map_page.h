@@ -30,3 +30,13 @@ std::string MapTileTemplate(const char* environmentValue, std::string_view setti
 // The marks' address (lat/lon pairs as BuildMapAddress gives them), then alt0, alt1, ... for the
 // tooltips and, when a template is given, tiles=<template>. Empty for an empty list.
 std::string BuildMapPageAddress(const CMarkList& marks, std::string_view serviceUrl, std::string_view tileTemplate);
+
+// An address longer than this never loads in the web view: the page then takes its marks from the
+// view's script interface (varnelMap.start) instead of its address.
+inline constexpr std::size_t MaxMapAddressBytes = 2 * 1024 * 1024;
+// The most marks the page draws.
+inline constexpr std::size_t MaxMapMarks = 100000;
+
+// The marks' part of the page's query (lat<n>, lon<n>, alt<n>, percent-encoded) for at most limit
+// marks; safe inside a quoted script text, since it holds only unreserved characters, "%", "&" and "=".
+std::string BuildMapMarksQuery(const CMarkList& marks, std::size_t limit);

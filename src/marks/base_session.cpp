@@ -1,10 +1,14 @@
 #include "marks/base_session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 #include "base/base_commands.h"
+#include "marks/base_texts.h"
+#include "marks/text_number.h"
 #include "marks/voltage_log.h"
+#include "ui/string_table.h"
 
 namespace R = BaseCommands::Replies;
 
@@ -69,6 +73,7 @@ void CBaseSession::Start(Clock::time_point now)
     m_Marks.SetModified(true);
     m_Settings.SetModified(true);
     m_OpeningNext = 0;
+    m_ReadTaken = 0;  // the opening requests ask for the marks
     Send(BaseCommands::OpeningRequests[m_OpeningNext++]);
     m_OpeningDue = now + std::chrono::milliseconds(BaseTiming::OpeningPauseMs);
 }
@@ -90,6 +95,9 @@ void CBaseSession::OnSentence(std::string sentence)
     else if (reply == R::PeakSnr) bit = Reported::PeakSnr;
     else if (reply == R::Voltage) bit = Reported::Voltage;
     else if (reply == R::BatteryTime) bit = Reported::BatteryTime;
+    // A value that reads as NaN or infinity is ignored, so it reports nothing either.
+    if (!CCommandProcessor::CarriesValue(reply, value))
+        return;
     if (bit & (Reported::PowerSource | Reported::Sats | Reported::StDev | Reported::PeakSnr)) {
         // A first report of the value the record already held still replaces "N/A".
         if (!(m_Reported & bit))
@@ -99,17 +107,104 @@ void CBaseSession::OnSentence(std::string sentence)
         m_PowerReply = true;
     m_Reported |= bit;
 
-    m_Processor.ParseReply(sentence);
+    if (reply == R::Marks)
+        TakeMark(sentence, value);
+    else
+        m_Processor.ParseReply(sentence);
+}
 
-    if (m_Confirming && reply == R::Marks) {
-        const auto f = CCommandProcessor::SplitThree(value);
-        const CMark got{std::string(f.first), std::string(f.second), std::string(f.third)};
-        for (std::size_t i = 0; i < m_Written.size(); ++i)
-            if (!m_Returned[i] && m_Written[i] == got) {
-                m_Returned[i] = true;
+void CBaseSession::TakeMark(const std::string& sentence, std::string_view value)
+{
+    const auto f = CCommandProcessor::SplitThree(value);
+    CMark got{std::string(f.first), std::string(f.second), std::string(f.third)};
+    if (m_Confirming)
+        m_Listed.push_back(got);
+    // Beyond the limit only marks already listed still count; new ones are dropped.
+    const bool listed = m_Marks.Contains(f.first, f.second, f.third) || m_Marks.FindSameValue(got);
+    if (!listed && m_ReadTaken >= BaseTiming::MaxMarksPerRead) {
+        m_Capped = true;
+        return;
+    }
+    const std::size_t before = m_Marks.Size();
+    m_Processor.ParseReply(sentence);
+    m_ReadTaken += m_Marks.Size() - before;
+}
+
+namespace {
+
+// Both lists by value, as multisets; sorted by latitude so that a long list compares in n log n.
+SWriteConfirmation Compare(const std::vector<CMark>& written, const std::vector<CMark>& listed)
+{
+    SWriteConfirmation c;
+    c.Returned = listed.size();
+    c.Total = written.size();
+    struct SEntry {
+        double Latitude;
+        const CMark* Mark;
+        bool Used;
+    };
+    std::vector<SEntry> pool;
+    pool.reserve(written.size());
+    for (const CMark& m : written) {
+        const double lat = TextToDouble(m.GetLatitude());
+        pool.push_back({std::isnan(lat) ? 0.0 : lat, &m, false});
+    }
+    std::sort(pool.begin(), pool.end(), [](const SEntry& a, const SEntry& b) { return a.Latitude < b.Latitude; });
+    const auto below = [](const SEntry& e, double v) { return e.Latitude < v; };
+    for (const CMark& m : listed) {
+        double lat = TextToDouble(m.GetLatitude());
+        lat = std::isnan(lat) ? 0.0 : lat;
+        bool found = false;
+        for (auto it = std::lower_bound(pool.begin(), pool.end(), lat - CMark::SameDegrees, below);
+             it != pool.end() && it->Latitude <= lat + CMark::SameDegrees; ++it)
+            if (!it->Used && it->Mark->SameValue(m)) {
+                it->Used = found = true;
                 break;
             }
+        if (!found)
+            c.Extra.push_back(m);
     }
+    // Missing ones in the order written.
+    std::vector<bool> used(written.size(), false);
+    for (const SEntry& e : pool)
+        if (e.Used)
+            used[static_cast<std::size_t>(e.Mark - written.data())] = true;
+    for (std::size_t i = 0; i < written.size(); ++i)
+        if (!used[i])
+            c.Missing.push_back(written[i]);
+    return c;
+}
+
+std::string Named(const CMark& m)
+{
+    return m.GetLatitude() + ", " + m.GetLongitude() + ", " + m.GetAltitude();
+}
+
+std::string Fill(std::string text, std::initializer_list<std::string> values)
+{
+    int n = 1;
+    for (const std::string& v : values) {
+        const std::string key = "%" + std::to_string(n++);
+        for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + v.size()))
+            text.replace(at, key.size(), v);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string ConfirmationText(const CBaseTexts& texts, const SWriteConfirmation& c)
+{
+    if (c.Confirmed())
+        return texts.Confirmation(c.Returned, c.Total);
+    const std::string held = std::to_string(c.Returned);
+    if (c.Missing.empty())
+        return Fill(texts.Text(StringIds::MarksExtra), {held, std::to_string(c.Extra.size()), Named(c.Extra[0])});
+    if (c.Extra.empty())
+        return Fill(texts.Text(StringIds::MarksLost), {held, std::to_string(c.Missing.size()), Named(c.Missing[0])});
+    return Fill(texts.Text(StringIds::MarksDiffer), {held, std::to_string(c.Total), std::to_string(c.Extra.size()),
+                                                     Named(c.Extra[0]), std::to_string(c.Missing.size()),
+                                                     Named(c.Missing[0])});
 }
 
 SBaseTickResult CBaseSession::Tick(Clock::time_point now)
@@ -160,13 +255,16 @@ SBaseTickResult CBaseSession::Tick(Clock::time_point now)
     }
     ++counter;
 
-    if (m_Confirming) {
-        const bool all = std::all_of(m_Returned.begin(), m_Returned.end(), [](bool b) { return b; });
-        if (all || now >= m_ConfirmDeadline) {
-            result.Confirmation = SWriteConfirmation{
-                static_cast<std::size_t>(std::count(m_Returned.begin(), m_Returned.end(), true)), m_Written.size()};
-            m_Confirming = false;
-        }
+    if (m_Capped) {
+        result.MarksCapped = true;
+        m_Capped = false;
+    }
+
+    // The base says nothing when its list ends: the whole wait is needed to see marks it should not hold.
+    if (m_Confirming && now >= m_ConfirmDeadline) {
+        result.Confirmation = Compare(m_Written, m_Listed);
+        m_Confirming = false;
+        m_Listed.clear();
     }
 
     m_InTick = false;
@@ -175,6 +273,7 @@ SBaseTickResult CBaseSession::Tick(Clock::time_point now)
 
 void CBaseSession::ReadCoordinates()
 {
+    m_ReadTaken = 0;
     Send(BaseCommands::ReferencePosition);
     Send(BaseCommands::Marks);
 }
@@ -206,8 +305,8 @@ bool CBaseSession::WriteStep(Clock::time_point now)
     }
     if (m_Writer.Step())
         return true;
-    // The base acknowledges nothing: ask for its list and count what comes back.
-    m_Returned.assign(m_Written.size(), false);
+    // The base acknowledges nothing: ask for its list and compare what comes back.
+    m_Listed.clear();
     m_Confirming = true;
     m_ConfirmDeadline = now + std::chrono::milliseconds(BaseTiming::ConfirmWithinMs);
     ReadCoordinates();

@@ -28,6 +28,7 @@ constexpr int WriteFirstMs = 100;       // "$KBASE,CLEARMARKS"
 constexpr int WriteSecondMs = 3000;     // the base needs time to clear before the first mark
 constexpr int WriteNextMs = 1000;       // each further mark, and the end of the run
 constexpr int ConfirmWithinMs = 3000;   // read-back after a write run
+constexpr std::size_t MaxMarksPerRead = 10000;  // new marks one read of the base's list may add
 }  // namespace BaseTiming
 
 // Counters that pace the status requests; they live for the whole run of the program, so a second
@@ -53,11 +54,18 @@ public:
     virtual void WriteLine(std::string_view sentence) = 0;
 };
 
-// How many of the marks just written the base listed when asked again.
+// The base's list, asked for again after a write, against the list written (by value, as multisets).
 struct SWriteConfirmation {
-    std::size_t Returned = 0;
-    std::size_t Total = 0;
+    std::size_t Returned = 0;      // marks the base listed
+    std::size_t Total = 0;         // marks written
+    std::vector<CMark> Extra;      // listed but not written
+    std::vector<CMark> Missing;    // written but not listed
+    bool Confirmed() const { return Extra.empty() && Missing.empty(); }
 };
+
+class CBaseTexts;
+// The line the dialog shows for a read-back.
+std::string ConfirmationText(const CBaseTexts& texts, const SWriteConfirmation& confirmation);
 
 // What one tick changed, so that the window redraws only that.
 struct SBaseTickResult {
@@ -67,6 +75,7 @@ struct SBaseTickResult {
     bool OpeningDone = false;      // the last opening request went out in this tick
     std::optional<SWriteConfirmation> Confirmation;
     std::string LogError;          // the voltage log failed and is off
+    bool MarksCapped = false;      // a read brought more than MaxMarksPerRead new marks; the rest were dropped
 };
 
 // Which values the base has reported since the dialog opened; until then their lines show "N/A".
@@ -129,9 +138,12 @@ public:
     CCommandProcessor& Processor() { return m_Processor; }
     CVoltageLog& VoltageLog() { return *m_Log; }
 
+    // The one way to the port for this dialog and those it opens.
+    void Send(std::string_view sentence);
+
 private:
     static std::size_t OpeningCount();
-    void Send(std::string_view sentence);
+    void TakeMark(const std::string& sentence, std::string_view value);
 
     CModel* m_Model;
     CBaseSessionHost* m_Host;
@@ -156,7 +168,11 @@ private:
     bool m_Confirming = false;
     Clock::time_point m_ConfirmDeadline{};
     std::vector<CMark> m_Written;
-    std::vector<bool> m_Returned;
+    std::vector<CMark> m_Listed;
+
+    // New marks taken since the last request for the base's list.
+    std::size_t m_ReadTaken = 0;
+    bool m_Capped = false;
 
     char m_Buffer[BaseTiming::ReadSize];
 };

@@ -1,8 +1,10 @@
 #include "marks/dialog_base_marks.h"
 
 #include <QHeaderView>
-#include <QSet>
-#include <QTreeWidget>
+#include <QItemSelectionModel>
+#include <QTreeView>
+
+#include <algorithm>
 
 #include <iterator>
 
@@ -12,6 +14,7 @@
 #include "connection/model.h"
 #include "marks/coordinate_panel.h"
 #include "marks/dialog_writing_coordinates.h"
+#include "marks/mark_list_model.h"
 #include "marks/voltage_log.h"
 #include "serial/serial_port.h"
 #include "ui/app_icon.h"
@@ -28,15 +31,7 @@ namespace {
 const QString MarkFileFilter = QStringLiteral("Mark Files(*.mrk);;All Files (*)");
 const QString VoltageLogFilter = QStringLiteral("Voltage Log Files(*.csv);;All Files (*)");
 
-enum EColumn { ColNumber, ColLatitude, ColLongitude, ColAltitude, ColInUse };
-
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-// Rows are matched by their mark's texts, never by pointer: the list may have dropped the mark.
-QString RowKey(const QTreeWidgetItem* item)
-{
-    return item->text(ColLatitude) + QChar(0x1f) + item->text(ColLongitude) + QChar(0x1f) + item->text(ColAltitude);
-}
 
 }  // namespace
 
@@ -46,9 +41,11 @@ CDialogBaseMarks::CDialogBaseMarks(QWidget* parent, CSerialPort* port, CModel* m
       m_Port(port),
       m_Model(model),
       m_Session(model, this),
-      m_Texts(model ? model->GetLanguageModule() : nullptr)
+      m_Texts(model ? model->GetLanguageModule() : nullptr),
+      m_MarkModel(new CMarkListModel(m_Session.Marks(), m_Session.ReferencePosition(), this))
 {
     m_Ui->setupUi(this);
+    m_Ui->treeMarks->setModel(m_MarkModel);
     layout()->setMenuBar(m_Ui->menuBar);
     setWindowIcon(VarnelIcon());
     m_Ui->menuBar->setAccessibleName(QStringLiteral("Menu"));
@@ -84,7 +81,7 @@ CDialogBaseMarks::~CDialogBaseMarks()
     delete m_Ui;
 }
 
-QTreeWidget* CDialogBaseMarks::MarkTree() const
+QTreeView* CDialogBaseMarks::MarkTree() const
 {
     return m_Ui->treeMarks;
 }
@@ -125,11 +122,10 @@ void CDialogBaseMarks::ApplyTexts()
     m_Ui->treeMarks->setAccessibleName(m_Ui->groupList->title());
     m_Ui->groupPower->setTitle(Text(StringIds::PowerSummary));
     m_Ui->groupGps->setTitle(Text(StringIds::Gps));
-    QTreeWidgetItem* header = m_Ui->treeMarks->headerItem();
-    header->setText(ColLatitude, Text(StringIds::Latitude));
-    header->setText(ColLongitude, Text(StringIds::Longitude));
-    header->setText(ColAltitude, Text(StringIds::Altitude));
-    header->setText(ColInUse, Text(StringIds::InUse));
+    m_MarkModel->SetHeader(CMarkListModel::ColLatitude, Text(StringIds::Latitude));
+    m_MarkModel->SetHeader(CMarkListModel::ColLongitude, Text(StringIds::Longitude));
+    m_MarkModel->SetHeader(CMarkListModel::ColAltitude, Text(StringIds::Altitude));
+    m_MarkModel->SetHeader(CMarkListModel::ColInUse, Text(StringIds::InUse));
 }
 
 void CDialogBaseMarks::showEvent(QShowEvent* event)
@@ -182,7 +178,10 @@ void CDialogBaseMarks::OnTimer()
     if (r.OpeningDone)
         UpdateEnabled();
     if (r.Confirmation)
-        ShowConfirmation(Q(m_Texts.Confirmation(r.Confirmation->Returned, r.Confirmation->Total)));
+        ShowConfirmation(Q(ConfirmationText(m_Texts, *r.Confirmation)));
+    if (r.MarksCapped)
+        PostError(Q(m_Texts.Text(StringIds::MarksCapped))
+                      .replace(QStringLiteral("%1"), QString::number(BaseTiming::MaxMarksPerRead)));
     if (!r.LogError.empty()) {
         SetLoggingChecked(false);
         PostError(QString::fromStdString(m_Texts.Text(StringIds::VoltageLogStopped)).replace("%1", Q(r.LogError)));
@@ -191,31 +190,19 @@ void CDialogBaseMarks::OnTimer()
 
 void CDialogBaseMarks::RebuildList()
 {
-    QTreeWidget* tree = m_Ui->treeMarks;
-    QSet<QString> selected;
-    for (const QTreeWidgetItem* item : tree->selectedItems())
-        selected.insert(RowKey(item));
-    QString current = tree->currentItem() ? RowKey(tree->currentItem()) : QString();
+    // Only the rows that changed; the selection model follows them.
+    m_MarkModel->Sync();
+}
 
-    const std::vector<SMarkRow> rows = CBaseTexts::MarkRows(m_Session.Marks(), m_Session.ReferencePosition());
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(rows.size()));
-    for (const SMarkRow& row : rows)
-        items.append(new QTreeWidgetItem(
-            QStringList{Q(row.Number), Q(row.Latitude), Q(row.Longitude), Q(row.Altitude), Q(row.InUse)}));
-
-    const QSignalBlocker block(tree);
-    tree->setUpdatesEnabled(false);
-    tree->clear();
-    tree->addTopLevelItems(items);
-    for (QTreeWidgetItem* item : items) {
-        const QString key = RowKey(item);
-        if (selected.contains(key))
-            item->setSelected(true);
-        if (key == current)
-            tree->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-    }
-    tree->setUpdatesEnabled(true);
+std::vector<CMark> CDialogBaseMarks::SelectedMarks() const
+{
+    QModelIndexList rows = m_Ui->treeMarks->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    std::vector<CMark> marks;
+    marks.reserve(static_cast<std::size_t>(rows.size()));
+    for (const QModelIndex& row : rows)
+        marks.push_back(m_MarkModel->MarkAt(row.row()));
+    return marks;
 }
 
 void CDialogBaseMarks::ShowSettings()
@@ -287,14 +274,8 @@ bool CDialogBaseMarks::WriteStep()
 
 void CDialogBaseMarks::OnDelete()
 {
-    const QTreeWidget* tree = m_Ui->treeMarks;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = tree->topLevelItem(i);
-        if (item->isSelected())
-            m_Session.Marks().RemoveMark(item->text(ColLatitude).toStdString(),
-                                         item->text(ColLongitude).toStdString(),
-                                         item->text(ColAltitude).toStdString());
-    }
+    for (const CMark& mark : SelectedMarks())
+        m_Session.Marks().RemoveMark(mark.GetLatitude(), mark.GetLongitude(), mark.GetAltitude());
 }
 
 void CDialogBaseMarks::OnMapAll()
@@ -306,13 +287,8 @@ void CDialogBaseMarks::OnMapAll()
 void CDialogBaseMarks::OnMapSelected()
 {
     CMarkList selected;
-    const QTreeWidget* tree = m_Ui->treeMarks;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = tree->topLevelItem(i);
-        if (item->isSelected())
-            selected.AddMark(item->text(ColLatitude).toStdString(), item->text(ColLongitude).toStdString(),
-                             item->text(ColAltitude).toStdString());
-    }
+    for (const CMark& mark : SelectedMarks())
+        selected.AddMark(mark.GetLatitude(), mark.GetLongitude(), mark.GetAltitude());
     if (!selected.IsEmpty())
         OpenMap(selected);
 }
@@ -324,22 +300,15 @@ void CDialogBaseMarks::OpenMap(const CMarkList& marks)
 
 void CDialogBaseMarks::OpenAdvancedSettings()
 {
-    CDialogAdvanced advanced(this, m_Port, m_Model, &m_Session.Settings(), &m_Session.Splitter(),
-                             &m_Session.Status());
-    RunPollingDialog(advanced);
+    // This dialog's timer goes on reading and dispatching for both windows.
+    CDialogAdvanced advanced(this, &m_Session, m_Model);
+    advanced.exec();
 }
 
 void CDialogBaseMarks::ShowAbout()
 {
     CDialogAbout about(this, m_Model);
     about.exec();
-}
-
-void CDialogBaseMarks::RunPollingDialog(QDialog& dialog)
-{
-    PausePolling();
-    dialog.exec();
-    ResumePolling();
 }
 
 void CDialogBaseMarks::PausePolling()

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <string>
+#include <vector>
 
 #include "marks/base_session.h"
 #include "marks/base_texts.h"
@@ -15,7 +16,8 @@ class CDialogBaseMarks;
 }
 class CModel;
 class CSerialPort;
-class QTreeWidget;
+class CMarkListModel;
+class QTreeView;
 
 // The working dialog while connected to a base: the marks editor with the base's power and GPS
 // status. Owns the connection while open: polls the port from its 10 ms timer through CBaseSession,
@@ -27,8 +29,9 @@ public:
     ~CDialogBaseMarks() override;
 
     CBaseSession& Session() { return m_Session; }
-    QTreeWidget* MarkTree() const;
-    // False while a sub-dialog that reads the port itself (or a write run) has the port.
+    QTreeView* MarkTree() const;
+    CMarkListModel* MarkModel() const { return m_MarkModel; }
+    // False while a write run has the port.
     bool PollingActive() const { return m_Timer.isActive(); }
     const std::string& LastPath() const { return m_LastPath; }
 
@@ -38,7 +41,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private slots:
-    // Tools > Advanced Settings, run through RunPollingDialog since that dialog polls the port itself.
+    // Tools > Advanced Settings; that dialog borrows the session, so polling goes on.
     void OpenAdvancedSettings();
 
 private:
@@ -46,6 +49,8 @@ private:
     void ApplyTexts();
     void UpdateEnabled();
     void RebuildList();
+    // The marks of the selected rows, in list order.
+    std::vector<CMark> SelectedMarks() const;
     void ShowSettings();
     void ShowPower();
     void ShowConfirmation(const QString& text);
@@ -67,8 +72,7 @@ private:
     void OnVoltageLogging(bool on);
     void SetLoggingChecked(bool on);
 
-    // Stops polling while a sub-dialog that reads the port runs; nests.
-    void RunPollingDialog(QDialog& dialog);
+    // Stops polling for a write run; nests.
     void PausePolling();
     void ResumePolling();
     // Shown after the current tick, never inside one.
@@ -83,6 +87,7 @@ private:
     CModel* m_Model;
     CBaseSession m_Session;
     CBaseTexts m_Texts;
+    CMarkListModel* m_MarkModel;
     QTimer m_Timer;
     bool m_Started = false;
     bool m_Closed = false;

@@ -28,6 +28,13 @@ bool CMark::IsNear(const CMark& other) const
     return lat && lon && alt;
 }
 
+bool CMark::SameValue(const CMark& other) const
+{
+    return std::fabs(TextToDouble(m_Latitude) - TextToDouble(other.m_Latitude)) <= SameDegrees &&
+           std::fabs(TextToDouble(m_Longitude) - TextToDouble(other.m_Longitude)) <= SameDegrees &&
+           std::fabs(TextToDouble(m_Altitude) - TextToDouble(other.m_Altitude)) <= SameMetres;
+}
+
 void CMark::Store(CArchiveWriter& ar) const
 {
     ar.WriteText(m_Latitude);

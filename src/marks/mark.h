@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class CArchiveWriter;
@@ -30,6 +31,14 @@ public:
     // NearTolerance, inclusive. Texts without a number count as 0.
     bool IsNear(const CMark& other) const;
     static constexpr double NearTolerance = 1e-7;
+
+    // The same place by value, whatever the texts: latitude and longitude within SameDegrees,
+    // altitude within SameMetres. A base may format a mark it was sent differently (51.5 as 51.500000).
+    bool SameValue(const CMark& other) const;
+    static constexpr double SameDegrees = 1e-9;
+    static constexpr double SameMetres = 1e-4;
+    // The longest text the decimal entry fields take; a received mark with a longer one is refused.
+    static constexpr std::size_t MaxTextLength = 16;
 
     // Latitude, longitude, altitude as archive texts. Mark files do not use this: they write each
     // mark's texts altitude first (see CMarkFile).

@@ -90,6 +90,11 @@ constexpr SStringEntry kAddedTexts[] = {
     {331, "The radio ID must be a number from 0 to 99."},
     {332, "no answer"},
     {350, "Connection Failed, only a Microhard radio can be connected directly."},
+    {StringIds::MarksExtra, "The base holds %1 marks: %2 more than written, including %3."},
+    {StringIds::MarksLost, "The base holds %1 marks: %2 fewer than written, missing %3."},
+    {StringIds::MarksDiffer, "The base holds %1 marks, not the %2 written: %3 not written, including %4; %5 missing, including %6."},
+    {StringIds::MarksCapped, "The base sent more than %1 new marks; only the first %1 were taken."},
+    {StringIds::MapTooManyMarks, "The map shows the first %1 of %2 marks; it cannot draw more."},
 };
 
 }  // namespace

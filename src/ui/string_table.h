@@ -89,6 +89,12 @@ constexpr int CheckingMarks = 304;
 constexpr int VoltageLogStopped = 305;
 constexpr int VoltageLogNotStarted = 306;
 constexpr int MapPageNotLoaded = 320;
+// Review fixes, marks editor side (360-399).
+constexpr int MarksExtra = 360;
+constexpr int MarksLost = 361;
+constexpr int MarksDiffer = 362;
+constexpr int MarksCapped = 363;
+constexpr int MapTooManyMarks = 364;
 constexpr int MapPageNotFound = 321;
 constexpr int MapOpenedInBrowser = 322;
 constexpr int MapBrowserFailed = 323;

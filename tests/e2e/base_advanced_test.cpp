@@ -13,7 +13,8 @@
 
 // Connected to a simulated base, the marks editor opens the advanced settings dialog from its menu:
 // a raised warning level goes to the base, is saved there, comes back in the base's next answer to
-// "$KBASE,CONFIG", and the editor's "Warning Level" line shows it once the dialog is closed.
+// "$KBASE,CONFIG". The editor goes on polling behind the dialog, the port's one reader for both, so its
+// "Warning Level" line follows the slider while the dialog is open.
 class BaseAdvancedTest : public QObject {
     Q_OBJECT
 
@@ -75,6 +76,10 @@ private:
         QTest::keyClick(warn, Qt::Key_PageUp);
         QCOMPARE(m_Settings->GetIntBatVWarn(), 12.2);
         QCOMPARE(warnLabel->text(), QStringLiteral("Warning Level: 12.20V"));
+        auto* editor = qobject_cast<CDialogBaseMarks*>(dlg.parentWidget());
+        QVERIFY(editor && editor->PollingActive());
+        QTRY_COMPARE_WITH_TIMEOUT(editor->findChild<QLabel*>("labelWarning")->text(),
+                                  QStringLiteral("Warning Level: 12.20V"), 2000);
         QTest::mouseClick(dlg.findChild<QPushButton*>("buttonWriteSettings"), Qt::LeftButton);
         QVERIFY(m_Sim->WaitReceived("$KBASE,SAVE\r\n", 5000));
         QCOMPARE(Bytes(m_Sim->Received().substr(start)),
@@ -83,7 +88,7 @@ private:
                               "$KBASE,EXTBATDR,500", "$KBASE,SAVE"})));
 
         // Forgotten here, the next refresh shows the default; "Read Settings" brings the base's value
-        // back through the dialog's reads, and the refresh after it moves the slider again.
+        // back through the editor's reads, and the refresh after it moves the slider again.
         m_Settings->ResetDefaults();
         AdvancedTickCounter() = 51;
         QTRY_COMPARE_WITH_TIMEOUT(warn->value(), 1200, 10000);

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <fstream>
 
@@ -35,13 +35,15 @@ private:
 
 namespace {
 
-QStringList Row(QTreeWidget* tree, int row)
+QStringList Row(QTreeView* tree, int row)
 {
     QStringList cells;
-    for (int c = 0; c < tree->columnCount(); ++c)
-        cells << tree->topLevelItem(row)->text(c);
+    for (int c = 0; c < tree->model()->columnCount(); ++c)
+        cells << tree->model()->index(row, c).data().toString();
     return cells;
 }
+
+int Rows(QTreeView* tree) { return tree->model()->rowCount(); }
 
 }  // namespace
 
@@ -93,13 +95,13 @@ void BaseMarksTest::marksEditorAgainstTheSimulator()
 
 void BaseMarksTest::Drive(CDialogBaseMarks& dlg)
 {
-    auto* tree = Control<QTreeWidget>(dlg, "treeMarks");
+    auto* tree = Control<QTreeView>(dlg, "treeMarks");
     auto* write = Control<QPushButton>(dlg, "buttonWrite");
     auto* menu = Control<QMenuBar>(dlg, "menuBar");
 
     // The opening requests, then the simulator's marks with the one it uses marked "In Use".
     QTRY_VERIFY_WITH_TIMEOUT(write->isEnabled() && menu->isEnabled(), 8000);
-    QTRY_COMPARE_WITH_TIMEOUT(tree->topLevelItemCount(), 3, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows(tree), 3, 8000);
     QCOMPARE(Row(tree, 0), (QStringList{"1", "51.5", "-1.25", "100", "*"}));
     QCOMPARE(Row(tree, 2), (QStringList{"3", "-33.9", "18.4", "2", ""}));
     QCOMPARE(tree->accessibleName(), QStringLiteral("Coordinate List"));
@@ -127,7 +129,7 @@ void BaseMarksTest::Drive(CDialogBaseMarks& dlg)
 
     // The selection survives a redraw of the list ("Read Coordinates" brings every mark again)...
     auto click = [&](int row) {
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tree->topLevelItem(row)).center());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(tree->model()->index(row, 0)).center());
     };
     click(0);
     click(1);
@@ -135,17 +137,18 @@ void BaseMarksTest::Drive(CDialogBaseMarks& dlg)
     // Forgetting the last mark here means only the base's marks reply can bring the list back to
     // three; any other redraw (a new reference position, say) leaves two.
     QVERIFY(dlg.Session().Marks().RemoveMark("-33.9", "18.4", "2"));
-    QTRY_COMPARE_WITH_TIMEOUT(tree->topLevelItemCount(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows(tree), 2, 5000);
     const std::size_t readAt = m_Sim->Received().size();
     QTest::mouseClick(Control<QPushButton>(dlg, "buttonRead"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(m_Sim->Received().find("$JRTK,17\r\n$KBASE,MARKS\r\n", readAt) != std::string::npos, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(tree->topLevelItemCount(), 3, 8000);
-    QCOMPARE(tree->selectedItems().size(), 1);
-    QCOMPARE(tree->selectedItems().first()->text(1), QStringLiteral("52.205"));
+    QTRY_COMPARE_WITH_TIMEOUT(Rows(tree), 3, 8000);
+    const QModelIndexList selected = tree->selectionModel()->selectedRows(1);
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().data().toString(), QStringLiteral("52.205"));
 
     // ... and Delete removes the selected mark; the others are renumbered.
     QTest::mouseClick(Control<QPushButton>(dlg, "buttonDelete"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(tree->topLevelItemCount(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows(tree), 2, 5000);
     QCOMPARE(Row(tree, 1), (QStringList{"2", "-33.9", "18.4", "2", ""}));
 
     // Writing: the box cannot be closed while it runs; polling pauses; the marks go out in order

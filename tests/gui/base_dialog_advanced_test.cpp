@@ -8,7 +8,7 @@
 #include "base/base_settings.h"
 #include "base/dialog_advanced.h"
 #include "connection/model.h"
-#include "serial/serial_port.h"
+#include "marks/base_session.h"
 
 // The dialog's controls offscreen; what it sends and reads is the end-to-end test's.
 class DialogAdvancedTest : public QObject {
@@ -18,12 +18,12 @@ private slots:
     void slidersShowTheRecordAndOnlyTheOperatorChangesIt()
     {
         CModel model;
-        CSerialPort closed;
-        CBaseSettings settings;
+        CBaseSession session(&model, nullptr);
+        CBaseSettings& settings = session.Settings();
         settings.SetIntBatVWarn(12.349);
         settings.SetIntBatDr(3000);  // beyond the slider: it stands at its end, the label tells
         AdvancedTickCounter() = -1000000;  // no refresh during this test
-        CDialogAdvanced dlg(nullptr, &closed, &model, &settings, nullptr, nullptr);
+        CDialogAdvanced dlg(nullptr, &session, &model);
         auto* warn = dlg.findChild<QSlider*>("sliderWarnLevel");
         auto* rate = dlg.findChild<QSlider*>("sliderDischargeRate");
         auto* warnLabel = dlg.findChild<QLabel*>("labelWarnLevel");

@@ -18,26 +18,19 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// A port that hands over all queued bytes at the next read, and a window that keeps what it shows.
+// The way out to the base, and a window that keeps what it shows.
 class FakeHost : public CAdvancedHost {
 public:
-    std::string Incoming;
     Strings Written;
     SBatteryStatusTexts Status;
     SSliderView Sliders[3];
 
-    int Read(char* buffer, int) override
-    {
-        const int n = static_cast<int>(Incoming.copy(buffer, Incoming.size()));
-        Incoming.clear();
-        return n;
-    }
     void WriteLine(std::string_view sentence) override { Written.emplace_back(sentence); }
     void ShowStatus(const SBatteryStatusTexts& texts) override { Status = texts; }
     void ShowSlider(EBatterySlider s, const SSliderView& view) override { Sliders[static_cast<int>(s)] = view; }
 };
 
-// The records the base configuration dialog owns and lends.
+// The records the base configuration dialog owns and lends; its session reads the port and feeds them.
 class AdvancedSettingsTest : public ::testing::Test {
 protected:
     CMarkList marks;
@@ -49,7 +42,9 @@ protected:
     TCallback<CCommandProcessor> onSentence{&processor, &CCommandProcessor::ParseReply};
     CSentenceSplitter splitter{&onSentence};
     FakeHost host;
-    CAdvancedSettings logic{&model, &settings, &splitter, &status, &host};
+    CAdvancedSettings logic{&model, &settings, &status, &host};
+
+    void Receive(const std::string& bytes) { splitter.FeedChunk(bytes.data(), static_cast<int>(bytes.size())); }
 
     static void Ticks(int n, CAdvancedSettings& l)
     {
@@ -102,7 +97,7 @@ TEST_F(AdvancedSettingsTest, EveryFiftyFirstTickRefreshesWithoutStoringAndTheCou
     EXPECT_EQ(host.Sliders[1].Label, "Critical Level: 11.00V");
     EXPECT_EQ(host.Sliders[2].Label, "Discharge:  500Minutes/V");
 
-    host.Incoming = "$KBASE,VOLTAGE,12.6\r\n$KBASE,BATTIME,95,1\r\n$KBASE,PSOURCE,1\r\n$KBASE,INTBATVWARN,12.349\r\n";
+    Receive("$KBASE,VOLTAGE,12.6\r\n$KBASE,BATTIME,95,1\r\n$KBASE,PSOURCE,1\r\n$KBASE,INTBATVWARN,12.349\r\n");
     Ticks(51, logic);
     EXPECT_TRUE(host.Written.empty() && host.Status.Voltage.empty());  // nothing before the first refresh
     Ticks(1, logic);
@@ -118,8 +113,8 @@ TEST_F(AdvancedSettingsTest, EveryFiftyFirstTickRefreshesWithoutStoringAndTheCou
     // A dialog opened later goes on counting: 20 ticks here and 31 there make the next refresh.
     Ticks(20, logic);
     FakeHost later;
-    later.Incoming = "$KBASE,BATTIME,40,2\r\n$KBASE,PSOURCE,0\r\n";
-    CAdvancedSettings reopened{&model, &settings, &splitter, &status, &later};
+    Receive("$KBASE,BATTIME,40,2\r\n$KBASE,PSOURCE,0\r\n");
+    CAdvancedSettings reopened{&model, &settings, &status, &later};
     Ticks(30, reopened);
     EXPECT_TRUE(later.Written.empty());
     Ticks(1, reopened);

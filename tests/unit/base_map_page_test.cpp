@@ -54,3 +54,21 @@ TEST(BaseMapPage, AddressCarriesAltitudesAndTilesEncoded)
     EXPECT_EQ(MapTileTemplate("", "s"), "s");
     EXPECT_EQ(MapTileTemplate(nullptr, ""), DefaultMapTileTemplate);
 }
+
+TEST(BaseMapPage, ScriptQueryCarriesEveryTextEncodedUpToTheLimit)
+{
+    CMarkList marks;
+    marks.AddMark("51.5", "-1.25", "100");
+    marks.AddMark("1'); alert(1); //", "2&lat9=3", "x y");
+    marks.AddMark("3", "4", "5");
+    EXPECT_EQ(BuildMapMarksQuery(marks, 2),
+              "lat0=51.5&lon0=-1.25&alt0=100&lat1=1%27%29%3B%20alert%281%29%3B%20%2F%2F&lon1=2%26lat9%3D3&alt1=x%20y");
+    EXPECT_EQ(BuildMapMarksQuery(marks, 0), "");
+    // Enough marks make an address the web view would not load; the script query takes them all.
+    CMarkList many;
+    for (std::size_t i = 0; i < MaxMapMarks; ++i)
+        many.AddMark(std::to_string(i * 1e-6).substr(0, 16), "-1.123456789012", "1234.567890");
+    EXPECT_GT(BuildMapPageAddress(many, "file:///p", "t").size(), MaxMapAddressBytes);
+    EXPECT_EQ(BuildMapMarksQuery(many, MaxMapMarks).find("lat100000="), std::string::npos);
+    EXPECT_NE(BuildMapMarksQuery(many, MaxMapMarks).find("&lat99999="), std::string::npos);
+}

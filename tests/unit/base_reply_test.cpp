@@ -44,6 +44,12 @@ TEST_F(BaseReplyTest, MarkReplyFieldSplittingAndReceivedMarkMovesToTheEnd)
     EXPECT_EQ(Marks(), (std::vector<CMark>{{"51.5", "-1.25", "100"}, {"7", "7", "7"}, {"", "", ""},
                                            {"1", "2", "3,4"}, {"8", "9", "10"}, {"1", "2", "2"}}));
     EXPECT_TRUE(marks.GetModified());
+
+    // A text longer than the entry fields take makes no mark; 16 characters still do.
+    Parse("$KBASE,MARKS,1.23456789012345,0,0", "$KBASE,MARKS,1.234567890123456,0,0", "$KBASE,MARKS,1,0," +
+          std::string(60000, '7'));
+    EXPECT_EQ(marks.Size(), 7u);
+    EXPECT_TRUE(marks.Contains("1.23456789012345", "0", "0"));
 }
 
 TEST_F(BaseReplyTest, ReferencePositionMarksInUseOnlyWhenNear)

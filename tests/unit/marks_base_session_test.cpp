@@ -118,6 +118,11 @@ TEST_F(BaseSessionTest, LinesShowNotAvailableUntilReportedThenTheBasesValues)
                                                "Battery Remaining: N/A", "Battery State: N/A"}));
     Session.Start(T0);
     RunUntil(100ms);
+    // A value that reads as NaN or infinity is no report.
+    for (const char* reply : {"$KBASE,VOLTAGE,nan", "$KBASE,STDEV,inf", "$KBASE,VOLTAGE,-Infinity"})
+        Session.OnSentence(reply);
+    EXPECT_EQ(t.BatteryVoltage(st, Session.ReportedMask()), "Battery Voltage: N/A");
+    EXPECT_EQ(t.StandardDeviation(s, Session.ReportedMask()), "Standard Deviation: N/A");
     // A first report of the value the record already held (0 satellites) still replaces N/A.
     Host.Replies = {"$KBASE,PSOURCE,1\r\n$KBASE,SATS,0\r\n$KBASE,STDEV,1.234\r\n$KBASE,PEAKSNR,46\r\n",
                     "$KBASE,INTBATVWARN,12.5\r\n$KBASE,INTBATVCRITICAL,10.75\r\n$KBASE,INTBATDR,750\r\n",
@@ -181,6 +186,22 @@ TEST_F(BaseSessionTest, RowsMarkTheNumericallyEqualReferenceAndIgnoreControlChar
     EXPECT_EQ(CBaseTexts::MarkRows(Session.Marks(), Session.ReferencePosition())[0].InUse, "");
 }
 
+TEST_F(BaseSessionTest, OneReadAddsAtMostTenThousandNewMarksAndSaysSo)
+{
+    Session.Marks().AddMark("-1", "0", "0");
+    Session.ReadCoordinates();
+    for (std::size_t i = 0; i <= BaseTiming::MaxMarksPerRead; ++i)
+        Session.OnSentence("$KBASE,MARKS," + std::to_string(i) + ",0,0");
+    Session.OnSentence("$KBASE,MARKS,-1.0,0,0");  // listed already: still counts
+    EXPECT_EQ(Session.Marks().Size(), BaseTiming::MaxMarksPerRead + 1);
+    EXPECT_EQ(Session.Marks().begin()->GetLatitude(), "0");
+    EXPECT_TRUE(Session.Tick(T0).MarksCapped);
+    EXPECT_FALSE(Session.Tick(T0 + 10ms).MarksCapped);
+    Session.ReadCoordinates();  // the next read may add again
+    Session.OnSentence("$KBASE,MARKS,20000,0,0");
+    EXPECT_EQ(Session.Marks().Size(), BaseTiming::MaxMarksPerRead + 2);
+}
+
 TEST_F(BaseSessionTest, UnsendableMarksAreFoundBeforeAnythingIsSent)
 {
     struct {
@@ -222,27 +243,49 @@ TEST_F(BaseSessionTest, WriteRunFollowsTheBoxTimelineThenCountsWhatTheBaseReturn
         EXPECT_EQ(Host.Sent[i].At, expected[i].second);
     }
 
-    // Two of three come back: the count is given once the 3 s are over.
-    Host.Replies = {"$KBASE,MARKS,1,0,0\r\n$KBASE,MARKS,3,0,0\r\n$KBASE,MARKS,9,9,9\r\n"};
-    SBaseTickResult r;
-    while (!r.Confirmation && Host.Now < 10s) {
-        Host.Now += 10ms;
-        r = Session.Tick(T0 + Host.Now);
+    // The whole list the base holds is compared with the one written, by value and as multisets,
+    // once the 3 s are over; a mark the base formats its own way counts as the listed one.
+    const struct {
+        const char* Replies;
+        const char* Text;
+        bool Confirmed;
+        std::size_t Listed;  // marks in the list afterwards
+    } cases[] = {
+        {"$KBASE,MARKS,1.000000,0.0000000000,0\r\n$KBASE,MARKS,2,0,0.00001\r\n$KBASE,MARKS,3,-0,0\r\n",
+         "The base confirmed 3 of 3 marks.", true, 3},
+        {"$KBASE,MARKS,1,0,0\r\n$KBASE,MARKS,46.5,8.25,400\r\n$KBASE,MARKS,2,0,0\r\n$KBASE,MARKS,1,0,0\r\n"
+         "$KBASE,MARKS,3,0,0\r\n",
+         "The base holds 5 marks: 2 more than written, including 46.5, 8.25, 400.", false, 4},
+        {"$KBASE,MARKS,1,0,0\r\n$KBASE,MARKS,3,0,0.00009\r\n",
+         "The base holds 2 marks: 1 fewer than written, missing 2, 0, 0.", false, 3},
+        {"$KBASE,MARKS,1,0,0\r\n$KBASE,MARKS,3,0,0\r\n$KBASE,MARKS,2.00000001,0,0\r\n",
+         "The base holds 3 marks, not the 3 written: 1 not written, including 2.00000001, 0, 0; 1 missing, "
+         "including 2, 0, 0.", false, 4},
+    };
+    for (const auto& c : cases) {
+        Session.Marks().RemoveAll();
+        for (const char* lat : {"1", "2", "3"})
+            Session.Marks().AddMark(lat, "0", "0");
+        while (Session.WriteStep(T0 + Host.Now)) {
+        }
+        const Clock::duration start = Host.Now;
+        Host.Replies = {c.Replies};
+        SBaseTickResult r;
+        while (!r.Confirmation && Host.Now < start + 10s) {
+            Host.Now += 10ms;
+            r = Session.Tick(T0 + Host.Now);
+        }
+        ASSERT_TRUE(r.Confirmation) << c.Replies;
+        EXPECT_EQ(Host.Now - start, 3000ms);
+        EXPECT_EQ(ConfirmationText(CBaseTexts(), *r.Confirmation), c.Text);
+        EXPECT_EQ(r.Confirmation->Confirmed(), c.Confirmed) << c.Text;
+        // Marks equal by value are not added again, and keep their texts as typed.
+        EXPECT_EQ(Session.Marks().Size(), c.Listed) << c.Text;
+        EXPECT_TRUE(Session.Marks().Contains("1", "0", "0") && Session.Marks().Contains("3", "0", "0")) << c.Text;
     }
-    ASSERT_TRUE(r.Confirmation);
-    EXPECT_EQ(Host.Now, 9100ms);
-    EXPECT_EQ(CBaseTexts().Confirmation(r.Confirmation->Returned, r.Confirmation->Total),
-              "The base returned 2 of 3 marks. Check the base.");
-
-    // All returned: confirmed at once.
-    Session.Marks().RemoveMark("9", "9", "9");
-    while (Session.WriteStep(T0 + Host.Now)) {
-    }
-    Host.Replies = {"$KBASE,MARKS,1,0,0\r\n$KBASE,MARKS,2,0,0\r\n$KBASE,MARKS,3,0,0\r\n"};
-    r = Session.Tick(T0 + Host.Now + 10ms);
-    ASSERT_TRUE(r.Confirmation);
-    EXPECT_EQ(CBaseTexts().Confirmation(r.Confirmation->Returned, r.Confirmation->Total),
-              "The base confirmed 3 of 3 marks.");
+    Session.Marks().RemoveAll();
+    for (const char* lat : {"1", "2", "3"})
+        Session.Marks().AddMark(lat, "0", "0");
 
     // A run cut short starts afresh.
     Host.Sent.clear();

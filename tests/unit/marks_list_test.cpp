@@ -102,3 +102,52 @@ TEST(MarksList, ManyDistinctMarksKeepOrderAndFindEachOther)
         expected += 2;
     }
 }
+
+TEST(MarksList, ReceivedMarksMatchByValueAndEveryChangeIsLoggedWithItsRow)
+{
+    const struct {
+        CMark A, B;
+        bool Same;
+    } values[] = {
+        {{"51.5", "-1.25", "100"}, {"51.500000", "-1.2500000", "100.00"}, true},
+        {{"1", "2", "3"}, {"1.0000000005", "2", "3.00009"}, true},
+        {{"1", "2", "3"}, {"1.000000002", "2", "3"}, false},
+        {{"1", "2", "3"}, {"1", "2.000000002", "3"}, false},
+        {{"1", "2", "3"}, {"1", "2", "3.00011"}, false},
+    };
+    for (const auto& v : values)
+        EXPECT_EQ(v.A.SameValue(v.B), v.Same) << v.B.GetLatitude() << " " << v.B.GetAltitude();
+
+    using K = SMarkChange::EKind;
+    CMarkList list;
+    list.AddMark("1", "0", "0");
+    list.AddMark("51.5", "-1.25", "100");
+    list.AddMark("3", "0", "0");
+    EXPECT_FALSE(list.ReceiveMark("51.500000", "-1.25", "100.0"));  // the typed mark, moved to the end
+    EXPECT_TRUE(list.ReceiveMark("51.5000001", "-1.25", "100"));
+    EXPECT_FALSE(list.ReceiveMark("51.5000001", "-1.25", "100.0000"));  // already last: stays
+    list.RemoveMark("1", "0", "0");
+    std::vector<std::string> order;
+    for (const CMark& m : list)
+        order.push_back(m.GetLatitude());
+    EXPECT_EQ(order, (std::vector<std::string>{"3", "51.5", "51.5000001"}));
+    ASSERT_NE(list.FindSameValue(CMark("3.0", "0", "0")), nullptr);
+    EXPECT_EQ(list.FindSameValue(CMark("3.0", "0", "1")), nullptr);
+
+    std::vector<std::pair<K, std::size_t>> changes;
+    for (const SMarkChange& c : list.TakeChanges())
+        changes.emplace_back(c.Kind, c.Row);
+    EXPECT_EQ(changes, (std::vector<std::pair<K, std::size_t>>{
+                           {K::Inserted, 0}, {K::Inserted, 1}, {K::Inserted, 2}, {K::Moved, 1}, {K::Inserted, 3},
+                           {K::Removed, 0}}));
+    EXPECT_TRUE(list.TakeChanges().empty());
+    list.RemoveAll();
+    list.AddMark("9", "9", "9");
+    const auto reset = list.TakeChanges();
+    ASSERT_EQ(reset.size(), 1u);  // nothing after a Reset needs telling
+    EXPECT_EQ(reset[0].Kind, K::Reset);
+    // A log nobody takes stays bounded.
+    for (int i = 0; i < 5000; ++i)
+        list.RemoveMark("9", "9", "9"), list.AddMark("9", "9", "9");
+    EXPECT_LE(list.TakeChanges().size(), 1026u);
+}

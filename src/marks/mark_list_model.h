@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "marks/mark.h"
+
+class CMarkList;
+
+// The mark list as a table. It keeps copies of the rows it shows and follows the list's change log
+// (Sync), so each tick redraws only the rows that were added, moved, removed or changed, and a
+// selection stays with its rows. "In Use" shows "*" for marks near the base's reference position.
+class CMarkListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // Columns in display order; a new column is a value here and a case in Cell.
+    enum EColumn { ColNumber, ColLatitude, ColLongitude, ColAltitude, ColInUse, ColumnCount };
+
+    // Borrows both; the reference position is read at each Sync.
+    CMarkListModel(CMarkList& marks, const CMark& reference, QObject* parent = nullptr);
+    ~CMarkListModel() override;
+
+    // Takes the list's changes since the last call and the reference position as it stands.
+    void Sync();
+    void SetHeader(EColumn column, const QString& text);
+
+    // The mark a row shows (a copy: the list may have dropped it since).
+    const CMark& MarkAt(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    struct SRow {
+        CMark Mark;
+        bool InUse = false;
+    };
+    QString Cell(int row, int column) const;
+    void Rebuild();
+    void FollowReference();
+
+    CMarkList& m_Marks;
+    const CMark& m_Reference;
+    CMark m_ShownReference;
+    std::vector<std::unique_ptr<SRow>> m_Rows;
+    std::array<QString, ColumnCount> m_Headers;
+};
