@@ -32,6 +32,12 @@ public:
     void SetAllowedChars(const std::string& chars) { m_Filter.SetAllowedChars(chars); }
     void SetSingleSign(bool on) { m_Filter.SingleSign = on; }
     void SetSignFirst(bool on) { m_Filter.SignFirst = on; }
+    void SetSinglePoint(bool on) { m_Filter.SinglePoint = on; }
+    void SetCommaAsPoint(bool on) { m_Filter.CommaAsPoint = on; }
+    void SetAdvanceWhenFull(bool on) { m_Filter.AdvanceWhenFull = on; }
+    // What the information window says when a character is refused: what the field accepts, and
+    // that it is full. Empty texts: only the beep.
+    void SetRefusalTexts(const QString& accepts, const QString& full);
     const CEditFilter& Filter() const { return m_Filter; }
 
     void SetDefaultText(const QString& text) { m_DefaultText = text; }
@@ -59,6 +65,7 @@ signals:
     void Beeped();
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -67,6 +74,8 @@ protected:
 
 private:
     void Beep();
+    // Beeps and says in the information window why the character did not go in.
+    void Refuse(CEditFilter::ERefusal why);
     void MoveToNextField();
     QWidget* FindCancelButton() const;
     void EnsureInfoWindow();
@@ -85,4 +94,9 @@ private:
     QPointer<CInfoWnd> m_InfoWindow;
     bool m_HoldsFocus = false;
     QString m_Accepted;  // the text as the guard last let it through
+    QString m_AcceptsText;
+    QString m_FullText;
+    // Reached by moving on by itself: a Tab pressed next has already been done for the operator.
+    bool m_SkipTab = false;
+    bool m_ShowingRefusal = false;
 };

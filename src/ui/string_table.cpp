@@ -90,6 +90,11 @@ constexpr SStringEntry kAddedTexts[] = {
     {331, "The radio ID must be a number from 0 to 99."},
     {332, "no answer"},
     {350, "Connection Failed, only a Microhard radio can be connected directly."},
+    {StringIds::AcceptsDigits, "This field takes digits only."},
+    {StringIds::AcceptsDigitsSign, "This field takes digits and one minus sign."},
+    {StringIds::AcceptsDigitsPoint, "This field takes digits and one decimal point."},
+    {StringIds::AcceptsDigitsSignPoint, "This field takes digits, one minus sign and one decimal point."},
+    {StringIds::FieldFull, "This field takes at most %1 characters."},
 };
 
 }  // namespace

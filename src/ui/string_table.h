@@ -99,6 +99,16 @@ constexpr int NoAnswer = 332;
 constexpr int DirectNeedsMicrohard = 350;
 }  // namespace StringIds
 
+// Operator safety: what an entry field accepts, questions before anything is lost, messages that say
+// what to do (700-899).
+namespace StringIds {
+constexpr int AcceptsDigits = 700;
+constexpr int AcceptsDigitsSign = 701;
+constexpr int AcceptsDigitsPoint = 702;
+constexpr int AcceptsDigitsSignPoint = 703;
+constexpr int FieldFull = 704;
+}  // namespace StringIds
+
 struct SStringEntry {
     int Id;
     const char* Text;
