@@ -95,6 +95,10 @@ constexpr SStringEntry kAddedTexts[] = {
     {StringIds::AcceptsDigitsPoint, "This field takes digits and one decimal point."},
     {StringIds::AcceptsDigitsSignPoint, "This field takes digits, one minus sign and one decimal point."},
     {StringIds::FieldFull, "This field takes at most %1 characters."},
+    {StringIds::PortInUse, "Another program is using the port. Close it and connect again."},
+    {StringIds::PortNoPermission, "You may not use the port. Add yourself to the dialout group (sudo usermod -aG dialout $USER), log out and in again."},
+    {StringIds::PortGone, "The device is gone. Check that the adapter is plugged in and choose its port again."},
+    {StringIds::NoAnswerOnPort, "No answer on COM%1. Check that the receiver is on, the cable and the port."},
 };
 
 }  // namespace

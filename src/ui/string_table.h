@@ -107,6 +107,10 @@ constexpr int AcceptsDigitsSign = 701;
 constexpr int AcceptsDigitsPoint = 702;
 constexpr int AcceptsDigitsSignPoint = 703;
 constexpr int FieldFull = 704;
+constexpr int PortInUse = 705;
+constexpr int PortNoPermission = 706;
+constexpr int PortGone = 707;
+constexpr int NoAnswerOnPort = 708;
 }  // namespace StringIds
 
 struct SStringEntry {
