@@ -15,6 +15,7 @@
 #include "ui/language_module.h"
 #include "ui/string_table.h"
 #include "ui/display_text.h"
+#include "ui/qt_translations.h"
 #include "ui/refreshing_combo_box.h"
 #include "ui_corrin_dlg.h"
 #include "version.h"
@@ -218,6 +219,7 @@ void CorrinDlg::OnLanguageChanged(int index)
     CLanguageModule* language = m_Model->GetLanguageModule();
     language->Unload();
     language->SelectLanguage(m_Ui->comboLanguage->itemData(index).toInt());
+    InstallQtTranslations(language->IsLibraryLoaded() ? language->GetCurrentLanguage() : std::string());
     ApplyTexts();
 }
 
