@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "connection/model.h"
 #include "radio/radio_timing.h"
 #include "serial/pump_wait.h"
 #include "ui/display_text.h"
@@ -141,6 +142,15 @@ void CRadioDialog::ShowNotConfirmed(const SCommitResult& result)
     if (second >= 0)
         text.replace(second, 2, answer);
     ShowMessage(QMessageBox::Warning, text);
+}
+
+bool CRadioDialog::ConfirmWriteDefaults(const QString& newId)
+{
+    if (!m_Model || !(m_Model->GetWriteDefaultsFlags() & WriteDefaults::BoxTicked))
+        return true;
+    const QString text = m_ReadRadioId ? Text(StringIds::WriteDefaultsReplaces).arg(newId, *m_ReadRadioId)
+                                       : Text(StringIds::WriteDefaultsReplacesUnknown).arg(newId);
+    return CPrompter::Current().Question(isVisible() ? this : nullptr, text, Text(StringIds::ResetAndWrite));
 }
 
 void CRadioDialog::ShowMessage(QMessageBox::Icon icon, const QString& text)

@@ -98,6 +98,9 @@ constexpr SStringEntry kAddedTexts[] = {
     {StringIds::PortInUse, "Another program is using the port. Close it and connect again."},
     {StringIds::PortNoPermission, "You may not use the port. Add yourself to the dialout group (sudo usermod -aG dialout $USER), log out and in again."},
     {StringIds::PortGone, "The device is gone. Check that the adapter is plugged in and choose its port again."},
+    {StringIds::WriteDefaultsReplaces, "This resets the radio to factory defaults and sets ID %1 (the radio has %2)"},
+    {StringIds::WriteDefaultsReplacesUnknown, "This resets the radio to factory defaults and sets ID %1 (the radio's ID could not be read)"},
+    {StringIds::ResetAndWrite, "Reset and Write"},
     {StringIds::NoAnswerOnPort, "No answer on COM%1. Check that the receiver is on, the cable and the port."},
 };
 

@@ -111,6 +111,9 @@ constexpr int PortInUse = 705;
 constexpr int PortNoPermission = 706;
 constexpr int PortGone = 707;
 constexpr int NoAnswerOnPort = 708;
+constexpr int WriteDefaultsReplaces = 709;
+constexpr int WriteDefaultsReplacesUnknown = 710;
+constexpr int ResetAndWrite = 711;
 }  // namespace StringIds
 
 struct SStringEntry {
