@@ -194,6 +194,7 @@ void CorrinDlg::ApplyTexts()
     // The lists are named by their labels.
     m_Ui->comboPort->setAccessibleName(m_Ui->labelPort->text());
     m_Ui->comboLanguage->setAccessibleName(m_Ui->labelLanguage->text());
+    TranslateTemplateTexts(this, m_Model ? m_Model->GetLanguageModule() : nullptr);
 }
 
 void CorrinDlg::ApplyOptions()
@@ -306,5 +307,6 @@ void CorrinDlg::CloseConnection()
 void CorrinDlg::ShowAbout()
 {
     CDialogAbout2 about(this, m_LongVersion);
+    TranslateTemplateTexts(&about, m_Model ? m_Model->GetLanguageModule() : nullptr);
     RunDialog(&about);
 }

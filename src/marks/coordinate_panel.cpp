@@ -188,6 +188,7 @@ void CCoordinatePanel::ApplyTexts()
     for (CAutoEdit* e : findChildren<CAutoEdit*>()) {
         const QString full = text(StringIds::FieldFull).arg(e->GetMaxChars());
         e->SetRefusalTexts(text(e->property("acceptsTextId").toInt()), full);
+        e->SetLanguageModule(m_Language);
     }
 }
 

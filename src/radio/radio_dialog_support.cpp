@@ -85,6 +85,7 @@ void CRadioDialog::showEvent(QShowEvent* event)
 {
     if (!m_Shown) {
         m_Shown = true;
+        TranslateTemplateTexts(this, m_Model ? m_Model->GetLanguageModule() : nullptr);
         OnFirstShow();
     }
     QDialog::showEvent(event);
@@ -127,7 +128,7 @@ void CRadioDialog::FinishCommit(const SCommitResult& result)
 void CRadioDialog::ShowReadFailed(const SQueryResult& result)
 {
     const QString reply = result.Reply.empty() ? Text(StringIds::NoAnswer) : RadioText(result.Reply);
-    ShowMessage(QMessageBox::Warning, QStringLiteral("Read configuration failed - %1").arg(reply));
+    ShowMessage(QMessageBox::Warning, Translated(QStringLiteral("Read configuration failed - %1")).arg(reply));
 }
 
 void CRadioDialog::ShowNotConfirmed(const SCommitResult& result)
@@ -144,6 +145,11 @@ void CRadioDialog::ShowNotConfirmed(const SCommitResult& result)
     ShowMessage(QMessageBox::Warning, text);
 }
 
+QString CRadioDialog::Translated(const QString& english) const
+{
+    return TranslatedText(m_Model ? m_Model->GetLanguageModule() : nullptr, english);
+}
+
 bool CRadioDialog::ConfirmWriteDefaults(const QString& newId)
 {
     if (!m_Model || !(m_Model->GetWriteDefaultsFlags() & WriteDefaults::BoxTicked))
@@ -155,7 +161,7 @@ bool CRadioDialog::ConfirmWriteDefaults(const QString& newId)
 
 void CRadioDialog::ShowMessage(QMessageBox::Icon icon, const QString& text)
 {
-    CPrompter::Current().Message(isVisible() ? this : nullptr, icon, text);
+    CPrompter::Current().Message(isVisible() ? this : nullptr, icon, Translated(text));
 }
 
 void CRadioDialog::SetLiveText(QLabel* label, const QString& caption, const QString& text)

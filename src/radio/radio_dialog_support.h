@@ -92,7 +92,9 @@ protected:
     void ShowReadFailed(const SQueryResult& result);
     // "Changes not confirmed: <command> - <answer>"; the dialog stays open.
     void ShowNotConfirmed(const SCommitResult& result);
+    // text in the operator's language where the string table knows it.
     void ShowMessage(QMessageBox::Icon icon, const QString& text);
+    QString Translated(const QString& english) const;
     // With "Write defaults" ticked, a commit first says what it replaces and asks; true to go on
     // (always, when the box is not ticked). newId: the ID as the radio will show it.
     bool ConfirmWriteDefaults(const QString& newId);

@@ -1,5 +1,6 @@
 #include "ui/auto_edit.h"
 
+#include "ui/display_text.h"
 #include "ui/edit_validate.h"
 #include "ui/info_wnd.h"
 
@@ -338,7 +339,7 @@ void CAutoEdit::focusOutEvent(QFocusEvent* event)
             selectAll();
             EnsureInfoWindow();
             if (m_InfoWindow)
-                m_InfoWindow->ShowMessageAt(this, QString::fromStdString(message));
+                m_InfoWindow->ShowMessageAt(this, TranslatedText(m_Language, QString::fromStdString(message)));
         }
     }
     emit FocusLeft();

@@ -11,6 +11,7 @@
 #include <string>
 
 class CEditValidate;
+class CLanguageModule;
 
 // A single-line edit for typing numbers field by field: it accepts only a set of characters, moves
 // on to the next control on a separator or when full, keeps one sign at the front, and validates
@@ -38,6 +39,8 @@ public:
     // What the information window says when a character is refused: what the field accepts, and
     // that it is full. Empty texts: only the beep.
     void SetRefusalTexts(const QString& accepts, const QString& full);
+    // Validators speak English; their messages are shown in this language (null: English).
+    void SetLanguageModule(const CLanguageModule* language) { m_Language = language; }
     const CEditFilter& Filter() const { return m_Filter; }
 
     void SetDefaultText(const QString& text) { m_DefaultText = text; }
@@ -99,4 +102,5 @@ private:
     // Reached by moving on by itself: a Tab pressed next has already been done for the operator.
     bool m_SkipTab = false;
     bool m_ShowingRefusal = false;
+    const CLanguageModule* m_Language = nullptr;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 // The program's own (English) string table. Language files translate these same ids;
@@ -123,5 +124,8 @@ struct SStringEntry {
 
 // The built-in English text for a string id, or an empty text ("") for an id the table lacks.
 const char* BuiltInStringText(int id);
+// The id whose built-in English text is exactly text, or 0. Lets a text written into a template or
+// the code be translated without changing it (ids 720-899 hold those the classic table lacks).
+int FindStringId(std::string_view text);
 // Every id the program's own table holds, classic and added, in ascending order.
 std::vector<int> BuiltInStringIds();
