@@ -126,12 +126,20 @@ void CorrinDlg::FillPortList()
     } else {
         const std::vector<SPortListEntry> ports = ListSerialPorts();
         for (const SPortListEntry& entry : ports)
-            m_Ui->comboPort->addItem(QString::fromStdString(entry.text), entry.portNumber);
+            m_Ui->comboPort->addItem(PortText(entry), entry.portNumber);
         m_ListedPorts = PortTexts(ports);
         m_PortWatch.start(PortWatchMs);
     }
     if (m_Ui->comboPort->count() > 0)
         m_Ui->comboPort->setCurrentIndex(0);
+}
+
+QString CorrinDlg::PortText(const SPortListEntry& entry) const
+{
+    // The system's own names stay as they are; only the program's plain description is translated.
+    static const QString plain = QStringLiteral("Communications Port");
+    QString text = QString::fromStdString(entry.text);
+    return text.replace(plain, TranslatedText(m_Model ? m_Model->GetLanguageModule() : nullptr, plain));
 }
 
 void CorrinDlg::RefreshPortList()
@@ -148,7 +156,7 @@ void CorrinDlg::RefreshPortList()
     const QSignalBlocker quiet(combo);
     combo->clear();
     for (const SPortListEntry& entry : ports)
-        combo->addItem(QString::fromStdString(entry.text), entry.portNumber);
+        combo->addItem(PortText(entry), entry.portNumber);
     const int keep = chosen.isValid() ? combo->findData(chosen) : -1;
     combo->setCurrentIndex(keep >= 0 ? keep : (combo->count() > 0 ? 0 : -1));
 }

@@ -10,6 +10,7 @@
 
 class CModel;
 class CSerialPort;
+struct SPortListEntry;
 namespace Ui {
 class CorrinDlg;
 }
@@ -54,6 +55,7 @@ private:
     void FillPortList();
     // Reads the ports again, keeping the chosen one when it is still there.
     void RefreshPortList();
+    QString PortText(const SPortListEntry& entry) const;
     void FillLanguageList();
     void ApplyOptions();
     void OnLanguageChanged(int index);
