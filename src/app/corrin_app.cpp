@@ -1,5 +1,7 @@
 #include "app/corrin_app.h"
 
+#include "ui/qt_translations.h"
+
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -85,6 +87,7 @@ bool CorrinApp::InitInstance(const QStringList& arguments)
         m_MessageBox(QStringLiteral("Unable to load system language, default language is used"),
                      QStringLiteral("Varnel Link Manager"));
 
+    InstallQtTranslations(m_LanguageModule->IsLibraryLoaded() ? m_LanguageModule->GetCurrentLanguage() : std::string());
     {
         CorrinDlg dlg;
         m_Model->SetLanguageModule(m_LanguageModule.get());

@@ -7,6 +7,7 @@
 #include "connection/connect_wizard.h"
 #include "connection/dialog_connect.h"
 #include "connection/model.h"
+#include "serial/open_failure.h"
 #include "serial/serial_enum.h"
 #include "serial/serial_port.h"
 #include "ui/app_icon.h"
@@ -14,6 +15,8 @@
 #include "ui/language_module.h"
 #include "ui/string_table.h"
 #include "ui/display_text.h"
+#include "ui/qt_translations.h"
+#include "ui/refreshing_combo_box.h"
 #include "ui_corrin_dlg.h"
 #include "version.h"
 
@@ -21,11 +24,25 @@ namespace {
 
 constexpr int TestBaudRate = 19200;
 
+// Each language named in itself, so that whoever cannot read the current one still finds their own.
 struct SLanguageChoice {
-    const char* Name;
+    const char* Name;  // UTF-8
     int Id;
+    const char* FileName;
 };
-constexpr SLanguageChoice Languages[] = {{"English", 1033}, {"Spanish", 1034}, {"German", 1031}};
+constexpr SLanguageChoice Languages[] = {
+    {"English", 1033, "english"}, {"Espa\xC3\xB1ol", 1034, "spanish"}, {"Deutsch", 1031, "german"}};
+
+// How often the port list looks for adapters plugged in or pulled.
+constexpr int PortWatchMs = 2000;
+
+QStringList PortTexts(const std::vector<SPortListEntry>& ports)
+{
+    QStringList texts;
+    for (const SPortListEntry& entry : ports)
+        texts << QString::fromStdString(entry.text);
+    return texts;
+}
 
 }  // namespace
 
@@ -53,6 +70,12 @@ CorrinDlg::CorrinDlg(QWidget* parent)
     connect(m_Ui->buttonConnect, &QPushButton::clicked, this, &CorrinDlg::Connect);
     connect(m_Ui->buttonCancel, &QPushButton::clicked, this, [this] { done(0); });
     connect(m_Ui->actionAbout, &QAction::triggered, this, &CorrinDlg::ShowAbout);
+    connect(m_Ui->comboPort, &CRefreshingComboBox::PopupAboutToShow, this, &CorrinDlg::RefreshPortList);
+    connect(&m_PortWatch, &QTimer::timeout, this, [this] {
+        // Only while the window is in use: a working dialog owns the port meanwhile.
+        if (isActiveWindow() || QApplication::activeModalWidget() == this)
+            RefreshPortList();
+    });
 }
 
 CorrinDlg::~CorrinDlg()
@@ -101,19 +124,54 @@ void CorrinDlg::FillPortList()
         const int port = m_Model->GetPresetPort();
         m_Ui->comboPort->addItem(QStringLiteral("COM%1").arg(port), port);
     } else {
-        for (const SPortListEntry& entry : ListSerialPorts())
-            m_Ui->comboPort->addItem(QString::fromStdString(entry.text), entry.portNumber);
+        const std::vector<SPortListEntry> ports = ListSerialPorts();
+        for (const SPortListEntry& entry : ports)
+            m_Ui->comboPort->addItem(PortText(entry), entry.portNumber);
+        m_ListedPorts = PortTexts(ports);
+        m_PortWatch.start(PortWatchMs);
     }
     if (m_Ui->comboPort->count() > 0)
         m_Ui->comboPort->setCurrentIndex(0);
 }
 
+QString CorrinDlg::PortText(const SPortListEntry& entry) const
+{
+    // The system's own names stay as they are; only the program's plain description is translated.
+    static const QString plain = QStringLiteral("Communications Port");
+    QString text = QString::fromStdString(entry.text);
+    return text.replace(plain, TranslatedText(m_Model ? m_Model->GetLanguageModule() : nullptr, plain));
+}
+
+void CorrinDlg::RefreshPortList()
+{
+    if (m_Model && m_Model->GetPresetPort() != -1)
+        return;
+    const std::vector<SPortListEntry> ports = ListSerialPorts();
+    const QStringList texts = PortTexts(ports);
+    if (texts == m_ListedPorts)
+        return;
+    m_ListedPorts = texts;
+    QComboBox* combo = m_Ui->comboPort;
+    const QVariant chosen = combo->currentData();
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    for (const SPortListEntry& entry : ports)
+        combo->addItem(PortText(entry), entry.portNumber);
+    const int keep = chosen.isValid() ? combo->findData(chosen) : -1;
+    combo->setCurrentIndex(keep >= 0 ? keep : (combo->count() > 0 ? 0 : -1));
+}
+
 void CorrinDlg::FillLanguageList()
 {
     m_Ui->comboLanguage->clear();
-    for (const auto& language : Languages)
-        m_Ui->comboLanguage->addItem(QString::fromLatin1(language.Name), language.Id);
-    m_Ui->comboLanguage->setCurrentIndex(0);
+    int started = 0;
+    const CLanguageModule* module = m_Model ? m_Model->GetLanguageModule() : nullptr;
+    for (const auto& language : Languages) {
+        if (module && module->IsLibraryLoaded() && module->GetCurrentLanguage() == language.FileName)
+            started = m_Ui->comboLanguage->count();
+        m_Ui->comboLanguage->addItem(QString::fromUtf8(language.Name), language.Id);
+    }
+    m_Ui->comboLanguage->setCurrentIndex(started);
 }
 
 QString CorrinDlg::Text(int id) const
@@ -144,6 +202,7 @@ void CorrinDlg::ApplyTexts()
     // The lists are named by their labels.
     m_Ui->comboPort->setAccessibleName(m_Ui->labelPort->text());
     m_Ui->comboLanguage->setAccessibleName(m_Ui->labelLanguage->text());
+    TranslateTemplateTexts(this, m_Model ? m_Model->GetLanguageModule() : nullptr);
 }
 
 void CorrinDlg::ApplyOptions()
@@ -169,6 +228,7 @@ void CorrinDlg::OnLanguageChanged(int index)
     CLanguageModule* language = m_Model->GetLanguageModule();
     language->Unload();
     language->SelectLanguage(m_Ui->comboLanguage->itemData(index).toInt());
+    InstallQtTranslations(language->IsLibraryLoaded() ? language->GetCurrentLanguage() : std::string());
     ApplyTexts();
 }
 
@@ -202,8 +262,19 @@ void CorrinDlg::Connect()
 
     // Test the port before anything else; the wizard opens it itself.
     if (!m_Port->Open(port, TestBaudRate)) {
-        m_ErrorBox(this, QStringLiteral("Varnel Link Manager"),
-                   QString::asprintf("Could not open com port %d  ", port));
+        QString text = QString::asprintf("Could not open com port %d  ", port);
+        if (port >= 0) {
+            int reason = 0;
+            switch (DiagnoseOpenFailureOfPort(port)) {
+            case EOpenFailure::InUse: reason = StringIds::PortInUse; break;
+            case EOpenFailure::NoPermission: reason = StringIds::PortNoPermission; break;
+            case EOpenFailure::Gone: reason = StringIds::PortGone; break;
+            case EOpenFailure::Unknown: break;
+            }
+            if (reason != 0)
+                text += QLatin1Char('\n') + Text(reason);
+        }
+        m_ErrorBox(this, QStringLiteral("Varnel Link Manager"), text);
         return;
     }
     m_Port->Close();
@@ -244,5 +315,6 @@ void CorrinDlg::CloseConnection()
 void CorrinDlg::ShowAbout()
 {
     CDialogAbout2 about(this, m_LongVersion);
+    TranslateTemplateTexts(&about, m_Model ? m_Model->GetLanguageModule() : nullptr);
     RunDialog(&about);
 }

@@ -2,12 +2,15 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 
 class CModel;
 class CSerialPort;
+struct SPortListEntry;
 namespace Ui {
 class CorrinDlg;
 }
@@ -50,6 +53,9 @@ private:
     // Caption, Port and Language lists: once, when the model is given or at the first show.
     void Initialise();
     void FillPortList();
+    // Reads the ports again, keeping the chosen one when it is still there.
+    void RefreshPortList();
+    QString PortText(const SPortListEntry& entry) const;
     void FillLanguageList();
     void ApplyOptions();
     void OnLanguageChanged(int index);
@@ -67,4 +73,6 @@ private:
     bool m_Initialised = false;
     ErrorBox m_ErrorBox;
     DialogHook m_DialogHook;
+    QTimer m_PortWatch;        // adapters plugged in or pulled while the window is open
+    QStringList m_ListedPorts; // what the list shows, to tell a change
 };

@@ -54,12 +54,18 @@ int WizardBaudRate(int modeCode, int modelBaudRate)
     return modelBaudRate;
 }
 
-SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKind, bool radioAnswered)
+SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKind, bool radioAnswered,
+                                     bool anythingReceived)
 {
     if (!portOpen)
         return {StringIds::ConnectionFailedOnPort, true, false};
     if (const SRadioRule* rule = RadioRuleForMode(modeCode))
         return {rule->TextId, false, true};
+    // Silence is a cable, power or port fault, not a wrong kind of device.
+    const bool known = modeCode == ModeCodes::RadioConfiguration || modeCode == ModeCodes::BaseConfiguration ||
+                       modeCode == ModeCodes::DirectRover || modeCode == ModeCodes::DirectBase;
+    if (known && !anythingReceived)
+        return {StringIds::NoAnswerOnPort, false, false, true};
     if (modeCode == ModeCodes::RadioConfiguration)
         return {StringIds::RadioNotResponding, false, false};
     if (modeCode == ModeCodes::BaseConfiguration) {
@@ -77,6 +83,12 @@ SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKi
 
 std::string FormatConnectStatus(const SConnectResult& result, const std::string& text, int portNumber)
 {
+    if (result.PortInText) {
+        std::string out = text;
+        if (const auto at = out.find("%1"); at != std::string::npos)
+            out.replace(at, 2, std::to_string(portNumber));
+        return out;
+    }
     if (!result.AppendPort)
         return text;
     return text + " " + std::to_string(portNumber) + ".";
@@ -137,8 +149,10 @@ bool CConnectWizard::Tick()
     ++m_TickCount;
     m_Host->Pause(WizardTiming::ReadPauseMs);
     const int received = m_Host->Read(m_Buffer, WizardTiming::ReadSize);
-    if (received > 0)
+    if (received > 0) {
+        m_AnythingReceived = true;
         m_Splitter.FeedChunk(m_Buffer, received);
+    }
 
     // Only "Radio Configuration" waits for a radio over several ticks; a recognised radio changes
     // the mode code and so ends the run at the same tick.
@@ -152,7 +166,7 @@ bool CConnectWizard::Tick()
         for (int i = 0; i < rules; ++i)
             answered = answered || m_Processor.Accumulator().find(rule[i].Marker) != std::string::npos;
         m_Result = EvaluateConnectResult(m_Host->IsPortOpen(), m_Model->GetModeCode(),
-                                         m_Model->GetReceiverKind(), answered);
+                                         m_Model->GetReceiverKind(), answered, m_AnythingReceived);
         m_Finished = true;
         finish = 0;
         m_Host->ShowResult(m_Result);

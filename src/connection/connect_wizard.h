@@ -50,11 +50,14 @@ struct SConnectResult {
     int TextId = 0;          // string-table id of the status line; 0 leaves it as it is
     bool AppendPort = false; // status is "%s %d." with the port number
     bool Success = false;    // "Next" may be pressed
+    bool PortInText = false; // the text names the port as %1
 };
 
 // radioAnswered: some make's marker arrived, although no mode followed from it (a direct
 // connection recognises only Microhard radios).
-SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKind, bool radioAnswered = false);
+// anythingReceived: some byte arrived during the run; with none, nothing is on the line at all.
+SConnectResult EvaluateConnectResult(bool portOpen, int modeCode, int receiverKind, bool radioAnswered = false,
+                                     bool anythingReceived = true);
 // The status line for a result, given the loaded text of its id.
 std::string FormatConnectStatus(const SConnectResult& result, const std::string& text, int portNumber);
 
@@ -103,6 +106,7 @@ private:
     bool m_Started = false;
     bool m_Finished = false;
     SConnectResult m_Result;
+    bool m_AnythingReceived = false;
     CModeProcessor m_Processor;
     TCallback<CModeProcessor> m_ChunkCallback;
     TCallback<CModeProcessor> m_SentenceCallback;

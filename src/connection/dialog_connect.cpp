@@ -26,6 +26,7 @@ CDialogConnect::CDialogConnect(QWidget* parent, CSerialPort* port, CModel* model
     connect(&m_Timer, &QTimer::timeout, this, &CDialogConnect::OnTimer);
     connect(m_Ui->buttonNext, &QPushButton::clicked, this, [this] { done(ResultNext); });
     connect(m_Ui->buttonBack, &QPushButton::clicked, this, [this] { done(ResultBack); });
+    TranslateTemplateTexts(this, m_Model ? m_Model->GetLanguageModule() : nullptr);
 }
 
 CDialogConnect::~CDialogConnect()

@@ -15,14 +15,19 @@ struct SEditSettings {
     int MaxChars;
     bool Sign;  // SingleSign and SignFirst together
     int NextFieldChar;
+    // One decimal point, which a comma typed after a digit also gives ("52,2051" where the comma is
+    // the decimal separator); a full field then refuses rather than moving on.
+    bool Fraction;
+    bool AdvanceWhenFull;
+    int AcceptsTextId;
 };
 
-constexpr SEditSettings kDegrees{"0123456789-", 3, true, '.'};
-constexpr SEditSettings kLonDegrees{"0123456789-", 4, true, '.'};
-constexpr SEditSettings kMinutes{"0123456789", 2, false, '.'};
-constexpr SEditSettings kSeconds{"0123456789.", 5, false, ','};
-constexpr SEditSettings kAltitude{"-0123456789.", 6, true, ','};
-constexpr SEditSettings kDecimal{"-0123456789.", 16, true, ','};
+constexpr SEditSettings kDegrees{"0123456789-", 3, true, '.', false, true, StringIds::AcceptsDigitsSign};
+constexpr SEditSettings kLonDegrees{"0123456789-", 4, true, '.', false, true, StringIds::AcceptsDigitsSign};
+constexpr SEditSettings kMinutes{"0123456789", 2, false, '.', false, true, StringIds::AcceptsDigits};
+constexpr SEditSettings kSeconds{"0123456789.", 5, false, ',', true, false, StringIds::AcceptsDigitsPoint};
+constexpr SEditSettings kAltitude{"-0123456789.", 6, true, ',', true, true, StringIds::AcceptsDigitsSignPoint};
+constexpr SEditSettings kDecimal{"-0123456789.", 16, true, ',', true, true, StringIds::AcceptsDigitsSignPoint};
 
 void Configure(CAutoEdit* edit, const SEditSettings& s, CEditValidate* validator, int id)
 {
@@ -31,6 +36,10 @@ void Configure(CAutoEdit* edit, const SEditSettings& s, CEditValidate* validator
     edit->SetSingleSign(s.Sign);
     edit->SetSignFirst(s.Sign);
     edit->SetNextFieldChar(s.NextFieldChar);
+    edit->SetSinglePoint(s.Fraction);
+    edit->SetCommaAsPoint(s.Fraction);
+    edit->SetAdvanceWhenFull(s.AdvanceWhenFull);
+    edit->setProperty("acceptsTextId", s.AcceptsTextId);
     edit->SetDefaultText(QString());
     edit->SetValidator(validator);
     edit->setProperty("controlId", id);
@@ -72,6 +81,8 @@ CCoordinatePanel::CCoordinatePanel(QWidget* parent, const CLanguageModule* langu
         const bool decimal = f == EField::AltDecimal || f == EField::LatDecimal || f == EField::LonDecimal;
         connect(edit, &CAutoEdit::FocusEntered, this, [this, decimal] { m_FocusSide = decimal ? 1 : 0; });
         connect(edit, &CAutoEdit::FocusLeft, this, &CCoordinatePanel::UpdateAddButtons);
+        // Valid values enable "Add" as they are typed, so Tab reaches it from the last field.
+        connect(edit, &QLineEdit::textChanged, this, &CCoordinatePanel::UpdateAddButtons);
     }
 
     connect(m_Ui->addDmsButton, &QPushButton::clicked, this, &CCoordinatePanel::OnAdd);
@@ -173,6 +184,12 @@ void CCoordinatePanel::ApplyTexts()
     m_Ui->addDmsButton->setAccessibleDescription(dmsTitle);
     m_Ui->addDecimalButton->setAccessibleName(add);
     m_Ui->addDecimalButton->setAccessibleDescription(decTitle);
+
+    for (CAutoEdit* e : findChildren<CAutoEdit*>()) {
+        const QString full = text(StringIds::FieldFull).arg(e->GetMaxChars());
+        e->SetRefusalTexts(text(e->property("acceptsTextId").toInt()), full);
+        e->SetLanguageModule(m_Language);
+    }
 }
 
 void CCoordinatePanel::Clear()
@@ -186,8 +203,7 @@ void CCoordinatePanel::Clear()
             info->HideMessage();
     }
     m_Clearing = false;
-    m_Ui->addDmsButton->setEnabled(false);
-    m_Ui->addDecimalButton->setEnabled(false);
+    UpdateAddButtons();
 }
 
 void CCoordinatePanel::OnDmsChanged(bool latitude)
@@ -237,7 +253,7 @@ void CCoordinatePanel::OnAdd()
     const QString lat = m_Ui->latDecimalEdit->text();
     const QString lon = m_Ui->lonDecimalEdit->text();
     const QString alt = m_Ui->altDecimalEdit->text();
-    // The buttons follow the texts only when an edit loses the focus; check again what is stored.
+    // What an edit still holds may be refused when it is left; check again what is stored.
     if (!CanAddMark(lat.toStdString(), lon.toStdString(), alt.toStdString()))
         return;
     emit AddRequested(lat, lon, alt);

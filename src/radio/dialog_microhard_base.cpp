@@ -99,10 +99,13 @@ void CDialogMicrohardBase::ReadSettings()
             failure = r;
         return std::nullopt;
     };
-    if (auto v = query(QueryRadioId))
+    if (auto v = query(QueryRadioId)) {
         m_Ui->comboRadioId->setCurrentText(Q(RadioIdText(RadioIdFromRegister(*v))));
-    else
+        SetReadRadioId(m_Ui->comboRadioId->currentText());
+    } else {
         m_Ui->comboRadioId->setCurrentText(QString());
+        SetReadRadioId(std::nullopt);
+    }
     if (auto v = query(QueryRetransmissions))
         m_Ui->comboRetransmissions->setCurrentText(Q(RetransmissionsFromRegister(*v)));
     if (auto v = query(QueryPower))
@@ -140,6 +143,8 @@ void CDialogMicrohardBase::OnCommit()
     choices.RadioId = *id;
     choices.ServiceOptions = m_ServiceOptions;
     choices.WriteDefaults = (Model()->GetWriteDefaultsFlags() & WriteDefaults::BoxTicked) != 0;
+    if (choices.WriteDefaults && !ConfirmWriteDefaults(QString::fromStdString(RadioIdText(*id))))
+        return;
     if (m_ServiceOptions) {
         const auto retransmissions = ParseRetransmissions(m_Ui->comboRetransmissions->currentText().toStdString());
         const auto power = PowerCodeFromText(m_Ui->comboPower->currentText().toStdString());

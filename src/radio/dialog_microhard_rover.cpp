@@ -50,6 +50,7 @@ void CDialogMicrohardRover::FirstTick()
         const SQueryResult r = RunQuery(Link(), QueryRadioId, SettingRule(QueryRadioId, EOverflow::FirstCharacters));
         if (r.Ok) {
             m_Ui->comboRadioId->setCurrentText(QString::fromStdString(RadioIdText(RadioIdFromRegister(r.Value))));
+            SetReadRadioId(m_Ui->comboRadioId->currentText());
         } else {
             m_Ui->comboRadioId->setCurrentText(QString());  // never an ID that was not read
             failure = r;
@@ -75,6 +76,8 @@ void CDialogMicrohardRover::OnCommit()
     SRoverChoices choices;
     choices.RadioId = *id;
     choices.WriteDefaults = (Model()->GetWriteDefaultsFlags() & WriteDefaults::BoxTicked) != 0;
+    if (choices.WriteDefaults && !ConfirmWriteDefaults(QString::fromStdString(RadioIdText(*id))))
+        return;
     // Reads on after a failure even when the opening reads have not started the thread yet: the
     // display timer they wait for was stopped with it.
     const SCommitResult result = CommitWithPollerStopped(RoverCommit(choices), true);

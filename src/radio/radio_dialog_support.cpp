@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "connection/model.h"
 #include "radio/radio_timing.h"
 #include "serial/pump_wait.h"
 #include "ui/display_text.h"
@@ -84,6 +85,7 @@ void CRadioDialog::showEvent(QShowEvent* event)
 {
     if (!m_Shown) {
         m_Shown = true;
+        TranslateTemplateTexts(this, m_Model ? m_Model->GetLanguageModule() : nullptr);
         OnFirstShow();
     }
     QDialog::showEvent(event);
@@ -126,7 +128,7 @@ void CRadioDialog::FinishCommit(const SCommitResult& result)
 void CRadioDialog::ShowReadFailed(const SQueryResult& result)
 {
     const QString reply = result.Reply.empty() ? Text(StringIds::NoAnswer) : RadioText(result.Reply);
-    ShowMessage(QMessageBox::Warning, QStringLiteral("Read configuration failed - %1").arg(reply));
+    ShowMessage(QMessageBox::Warning, Translated(QStringLiteral("Read configuration failed - %1")).arg(reply));
 }
 
 void CRadioDialog::ShowNotConfirmed(const SCommitResult& result)
@@ -143,9 +145,23 @@ void CRadioDialog::ShowNotConfirmed(const SCommitResult& result)
     ShowMessage(QMessageBox::Warning, text);
 }
 
+QString CRadioDialog::Translated(const QString& english) const
+{
+    return TranslatedText(m_Model ? m_Model->GetLanguageModule() : nullptr, english);
+}
+
+bool CRadioDialog::ConfirmWriteDefaults(const QString& newId)
+{
+    if (!m_Model || !(m_Model->GetWriteDefaultsFlags() & WriteDefaults::BoxTicked))
+        return true;
+    const QString text = m_ReadRadioId ? Text(StringIds::WriteDefaultsReplaces).arg(newId, *m_ReadRadioId)
+                                       : Text(StringIds::WriteDefaultsReplacesUnknown).arg(newId);
+    return CPrompter::Current().Question(isVisible() ? this : nullptr, text, Text(StringIds::ResetAndWrite));
+}
+
 void CRadioDialog::ShowMessage(QMessageBox::Icon icon, const QString& text)
 {
-    CPrompter::Current().Message(isVisible() ? this : nullptr, icon, text);
+    CPrompter::Current().Message(isVisible() ? this : nullptr, icon, Translated(text));
 }
 
 void CRadioDialog::SetLiveText(QLabel* label, const QString& caption, const QString& text)

@@ -92,7 +92,14 @@ protected:
     void ShowReadFailed(const SQueryResult& result);
     // "Changes not confirmed: <command> - <answer>"; the dialog stays open.
     void ShowNotConfirmed(const SCommitResult& result);
+    // text in the operator's language where the string table knows it.
     void ShowMessage(QMessageBox::Icon icon, const QString& text);
+    QString Translated(const QString& english) const;
+    // With "Write defaults" ticked, a commit first says what it replaces and asks; true to go on
+    // (always, when the box is not ticked). newId: the ID as the radio will show it.
+    bool ConfirmWriteDefaults(const QString& newId);
+    // The ID the opening read found, for that question; nothing when it could not be read.
+    void SetReadRadioId(std::optional<QString> id) { m_ReadRadioId = std::move(id); }
 
     // A text that changes while the dialog is open: the label and its accessible name follow it.
     static void SetLiveText(QLabel* label, const QString& caption, const QString& text);
@@ -116,4 +123,5 @@ private:
     std::vector<QWidget*> m_Disabled;  // inputs this dialog disabled while busy
     QPointer<QWidget> m_FocusBeforeBusy;  // disabling it dropped the focus; it gets it back
     std::vector<QWidget*> m_KeepEnabled;
+    std::optional<QString> m_ReadRadioId;
 };

@@ -1,5 +1,6 @@
 #include "ui/auto_edit.h"
 
+#include "ui/display_text.h"
 #include "ui/edit_validate.h"
 #include "ui/info_wnd.h"
 
@@ -72,10 +73,11 @@ QString CAutoEdit::FilterEntering(const QString& entering)
         selEnd = selectionStart() + static_cast<int>(selectedText().size());
     }
     bool refused = false;
+    CEditFilter::ERefusal why{};
     const std::u32string accepted = m_Filter.FilterInsertion(ToU32(entering), ToU32(now), PointsBefore(now, selStart),
-                                                             PointsBefore(now, selEnd), refused);
+                                                             PointsBefore(now, selEnd), refused, &why);
     if (refused)
-        Beep();
+        Refuse(why);
     return FromU32(accepted);
 }
 
@@ -99,19 +101,20 @@ void CAutoEdit::GuardChange(QString& input, int& pos)
         --tail;
     const QString entering = input.mid(head, input.size() - head - tail);
     bool refused = false;
+    CEditFilter::ERefusal why{};
     const std::u32string accepted =
         m_Filter.FilterInsertion(ToU32(entering), ToU32(before), PointsBefore(before, static_cast<int>(head)),
-                                 PointsBefore(before, static_cast<int>(before.size() - tail)), refused);
+                                 PointsBefore(before, static_cast<int>(before.size() - tail)), refused, &why);
     QString result = input.left(head) + FromU32(accepted) + input.right(tail);
     pos = static_cast<int>(head + FromU32(accepted).size());
     if (m_Filter.SignFirst && CEditFilter::HasSign(result.toStdString())) {
         result = QString::fromStdString(CEditFilter::MoveSignToFront(result.toStdString()));
         pos = static_cast<int>(result.size());
     }
-    if (refused)
-        Beep();
     input = result;
     m_Accepted = result;
+    if (refused)
+        Refuse(why);
 }
 
 void CAutoEdit::inputMethodEvent(QInputMethodEvent* event)
@@ -158,9 +161,50 @@ void CAutoEdit::Beep()
     emit Beeped();
 }
 
+void CAutoEdit::SetRefusalTexts(const QString& accepts, const QString& full)
+{
+    m_AcceptsText = accepts;
+    m_FullText = full;
+}
+
+void CAutoEdit::Refuse(CEditFilter::ERefusal why)
+{
+    Beep();
+    const QString& message = why == CEditFilter::ERefusal::Full ? m_FullText : m_AcceptsText;
+    if (message.isEmpty() || !hasFocus())
+        return;
+    EnsureInfoWindow();
+    if (m_InfoWindow) {
+        m_InfoWindow->HideMessage();
+        m_InfoWindow->ShowMessageAt(this, message);
+        m_ShowingRefusal = true;
+    }
+}
+
 void CAutoEdit::MoveToNextField()
 {
     focusNextChild();
+    // A refused value takes the focus back: then nothing moved.
+    if (auto* next = qobject_cast<CAutoEdit*>(QApplication::focusWidget()); next && next != this)
+        next->m_SkipTab = true;
+}
+
+bool CAutoEdit::event(QEvent* event)
+{
+    // Tab is handled before keyPressEvent; "52 Tab 12 Tab 34.56" must not skip the seconds.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool tab = (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+                         !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        const bool skip = m_SkipTab && tab;
+        if (key->key() != Qt::Key_Shift)
+            m_SkipTab = false;
+        if (skip) {
+            event->accept();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
 }
 
 void CAutoEdit::EnsureInfoWindow()
@@ -204,22 +248,32 @@ void CAutoEdit::keyPressEvent(QKeyEvent* event)
         selStart = selectionStart();
         selEnd = selectionEnd();
     }
-    switch (m_Filter.OnChar(c, text().toStdString(), selStart, selEnd, len)) {
+    CEditFilter::ERefusal why{};
+    switch (m_Filter.OnChar(c, text().toStdString(), selStart, selEnd, len, &why)) {
     case CEditFilter::EAction::NextField:
         event->accept();
         MoveToNextField();
         return;
     case CEditFilter::EAction::Beep:
         event->accept();
-        Beep();
+        Refuse(why);
         return;
     case CEditFilter::EAction::Default:
         QLineEdit::keyPressEvent(event);
         return;
+    case CEditFilter::EAction::InsertPoint:
+        event->accept();
+        insert(QStringLiteral("."));
+        break;
     case CEditFilter::EAction::Insert:
+        QLineEdit::keyPressEvent(event);
         break;
     }
-    QLineEdit::keyPressEvent(event);
+    // The character went in: the word about the one refused before is done.
+    if (m_ShowingRefusal && m_InfoWindow) {
+        m_InfoWindow->HideMessage();
+        m_ShowingRefusal = false;
+    }
     std::string now = text().toStdString();
     const CEditFilter::SAfterInsert after = m_Filter.AfterInsert(now);
     if (after.TextChanged) {
@@ -252,6 +306,10 @@ QWidget* CAutoEdit::FindCancelButton() const
 void CAutoEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
+    m_SkipTab = false;
+    if (m_ShowingRefusal && m_InfoWindow)
+        m_InfoWindow->HideMessage();
+    m_ShowingRefusal = false;
     // When a refusing edit takes the focus back while the focus is on its way to another edit, that
     // one is told it lost a focus it never had: it must not validate (two refusing edits would pass
     // the focus back and forth for ever).
@@ -281,7 +339,7 @@ void CAutoEdit::focusOutEvent(QFocusEvent* event)
             selectAll();
             EnsureInfoWindow();
             if (m_InfoWindow)
-                m_InfoWindow->ShowMessageAt(this, QString::fromStdString(message));
+                m_InfoWindow->ShowMessageAt(this, TranslatedText(m_Language, QString::fromStdString(message)));
         }
     }
     emit FocusLeft();

@@ -11,6 +11,7 @@
 #include <string>
 
 class CEditValidate;
+class CLanguageModule;
 
 // A single-line edit for typing numbers field by field: it accepts only a set of characters, moves
 // on to the next control on a separator or when full, keeps one sign at the front, and validates
@@ -32,6 +33,14 @@ public:
     void SetAllowedChars(const std::string& chars) { m_Filter.SetAllowedChars(chars); }
     void SetSingleSign(bool on) { m_Filter.SingleSign = on; }
     void SetSignFirst(bool on) { m_Filter.SignFirst = on; }
+    void SetSinglePoint(bool on) { m_Filter.SinglePoint = on; }
+    void SetCommaAsPoint(bool on) { m_Filter.CommaAsPoint = on; }
+    void SetAdvanceWhenFull(bool on) { m_Filter.AdvanceWhenFull = on; }
+    // What the information window says when a character is refused: what the field accepts, and
+    // that it is full. Empty texts: only the beep.
+    void SetRefusalTexts(const QString& accepts, const QString& full);
+    // Validators speak English; their messages are shown in this language (null: English).
+    void SetLanguageModule(const CLanguageModule* language) { m_Language = language; }
     const CEditFilter& Filter() const { return m_Filter; }
 
     void SetDefaultText(const QString& text) { m_DefaultText = text; }
@@ -59,6 +68,7 @@ signals:
     void Beeped();
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -67,6 +77,8 @@ protected:
 
 private:
     void Beep();
+    // Beeps and says in the information window why the character did not go in.
+    void Refuse(CEditFilter::ERefusal why);
     void MoveToNextField();
     QWidget* FindCancelButton() const;
     void EnsureInfoWindow();
@@ -85,4 +97,10 @@ private:
     QPointer<CInfoWnd> m_InfoWindow;
     bool m_HoldsFocus = false;
     QString m_Accepted;  // the text as the guard last let it through
+    QString m_AcceptsText;
+    QString m_FullText;
+    // Reached by moving on by itself: a Tab pressed next has already been done for the operator.
+    bool m_SkipTab = false;
+    bool m_ShowingRefusal = false;
+    const CLanguageModule* m_Language = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "connection/model.h"
 #include "marks/base_texts.h"
+#include "ui/display_text.h"
 #include "ui/elided_label.h"
 #include "ui_dialog_about.h"
 
@@ -17,6 +18,7 @@ CDialogAbout::CDialogAbout(QWidget* parent, CModel* model) : QDialog(parent), m_
     // Set but never shown, as the base has always had it.
     m_Ui->labelGpsEngine->SetShownText(QString::fromStdString(CBaseTexts::GpsEngineLine(m)));
     m_Ui->labelSubscription->SetShownText(QString::fromStdString(CBaseTexts::SubscriptionLine(m)));
+    TranslateTemplateTexts(this, m.GetLanguageModule());
 }
 
 CDialogAbout::~CDialogAbout()

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -20,6 +21,18 @@ public:
         QMessageBox box(icon, QStringLiteral("Varnel Link Manager"), text, QMessageBox::Ok, parent);
         box.setTextFormat(Qt::PlainText);
         box.exec();
+    }
+    bool Question(QWidget* parent, const QString& text, const QString& acceptText) override
+    {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Varnel Link Manager"), text, QMessageBox::NoButton,
+                        parent);
+        box.setTextFormat(Qt::PlainText);
+        QPushButton* accept = box.addButton(acceptText, QMessageBox::AcceptRole);
+        QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == accept;
     }
 
 private:
@@ -42,6 +55,11 @@ private:
 CPrompter* g_Current = nullptr;
 
 }  // namespace
+
+bool CPrompter::Question(QWidget*, const QString&, const QString&)
+{
+    return true;
+}
 
 CPrompter& CPrompter::Current()
 {

@@ -22,6 +22,9 @@ public:
     // quote a file, a path or a radio's answer.
     virtual void Message(QWidget* parent, QMessageBox::Icon icon, const QString& text) = 0;
     void Error(QWidget* parent, const QString& text) { Message(parent, QMessageBox::Warning, text); }
+    // A question before something is lost: true when the operator chose acceptText, false for
+    // Cancel (the default button). Plain text. A prompter that asks nobody lets it go ahead.
+    virtual bool Question(QWidget* parent, const QString& text, const QString& acceptText);
 
     // The prompter in use: the platform's unless a test set another.
     static CPrompter& Current();

@@ -95,6 +95,91 @@ constexpr SStringEntry kAddedTexts[] = {
     {StringIds::MarksDiffer, "The base holds %1 marks, not the %2 written: %3 not written, including %4; %5 missing, including %6."},
     {StringIds::MarksCapped, "The base sent more than %1 new marks; only the first %1 were taken."},
     {StringIds::MapTooManyMarks, "The map shows the first %1 of %2 marks; it cannot draw more."},
+    {StringIds::AcceptsDigits, "This field takes digits only."},
+    {StringIds::AcceptsDigitsSign, "This field takes digits and one minus sign."},
+    {StringIds::AcceptsDigitsPoint, "This field takes digits and one decimal point."},
+    {StringIds::AcceptsDigitsSignPoint, "This field takes digits, one minus sign and one decimal point."},
+    {StringIds::FieldFull, "This field takes at most %1 characters."},
+    {StringIds::PortInUse, "Another program is using the port. Close it and connect again."},
+    {StringIds::PortNoPermission, "You may not use the port. Add yourself to the dialout group (sudo usermod -aG dialout $USER), log out and in again."},
+    {StringIds::PortGone, "The device is gone. Check that the adapter is plugged in and choose its port again."},
+    {StringIds::WriteDefaultsReplaces, "This resets the radio to factory defaults and sets ID %1 (the radio has %2)"},
+    {StringIds::WriteDefaultsReplacesUnknown, "This resets the radio to factory defaults and sets ID %1 (the radio's ID could not be read)"},
+    {StringIds::ResetAndWrite, "Reset and Write"},
+    {StringIds::NoAnswerOnPort, "No answer on COM%1. Check that the receiver is on, the cable and the port."},
+    // Texts the templates and the code show in English; found by their text (FindStringId).
+    {720, "Direct Connect - Base"},
+    {721, "Direct Connect - Rover"},
+    {722, "Write defaults"},
+    {723, "Help"},
+    {724, "About"},
+    {725, "Progress"},
+    {726, "About the base"},
+    {727, "Copyright"},
+    {728, "OK"},
+    {729, "About Varnel Link Manager"},
+    {730, "Program icon"},
+    {731, "Map"},
+    {732, "Unable to load system language, default language is used"},
+    {733, "Communications Port"},
+    {734, "File"},
+    {735, "New"},
+    {736, "Open"},
+    {737, "Append"},
+    {738, "Replace"},
+    {739, "Save"},
+    {740, "Save As..."},
+    {741, "Close"},
+    {742, "Tools"},
+    {743, "Voltage Logging"},
+    {744, "Battery Remaining:"},
+    {745, "Battery State:"},
+    {746, "Battery Settings"},
+    {747, "Battery Status"},
+    {748, "Message Interval:"},
+    {749, "Message Interval"},
+    {750, "Power Source:"},
+    {751, "Maxstream Base Radio Configuration"},
+    {752, "Maxstream Rover Radio Configuration"},
+    {753, "Microhard Base Radio Configuration"},
+    {754, "Microhard Rover Radio Configuration"},
+    {755, "Satel Base Radio Configuration"},
+    {756, "Satel Rover Radio Configuration"},
+    {757, "Radio ID"},
+    {758, "Changes are being sent, please wait."},
+    {759, "Reading"},
+    {760, "Signal Strength:"},
+    {761, "Signal Strength: Reading"},
+    {762, "Battery saving level, from Extended Range (1) to Extended Battery (4)"},
+    {763, "Extended Battery"},
+    {764, "Extended Range"},
+    {765, "Microhard Radio Firmware Version"},
+    {766, "Packet Retransmissions"},
+    {767, "RF Power (mW)"},
+    {768, "Read current settings"},
+    {769, "Set to defaults"},
+    {770, "1 Watt"},
+    {771, "Changes have been sent."},
+    {772, "Read configuration failed - %1"},
+    {773, "No Signal"},
+    {774, "Latitude Degrees Greater than 90!"},
+    {775, "Latitude Degrees Less than -90!"},
+    {776, "Latitude Minutes Greater than 59!"},
+    {777, "Latitude Minutes Less than 0!"},
+    {778, "Latitude Seconds Greater than 59!"},
+    {779, "Latitude Seconds Less than 0!"},
+    {780, "Longitude Degrees Greater than 360!"},
+    {781, "Longitude Degrees Less than -180!"},
+    {782, "Longitude Minutes Greater than 59!"},
+    {783, "Longitude Minutes Less than 0!"},
+    {784, "Longitude Seconds Greater than 59!"},
+    {785, "Longitude Seconds Less than 0!"},
+    {786, "Altitude is greater than 5000."},
+    {787, "Altitude is less than -2000."},
+    {788, "Latitude is greater than 90."},
+    {789, "Latitude is less than -90."},
+    {790, "Longitude is greater than 180."},
+    {791, "Longitude is less than -180."},
 };
 
 }  // namespace
@@ -107,6 +192,17 @@ const char* BuiltInStringText(int id)
         if (entry.Id == id && entry.Text)
             return entry.Text;
     return "";
+}
+
+int FindStringId(std::string_view text)
+{
+    for (int id = StringIds::First; id <= StringIds::Last; ++id)
+        if (text == kTexts[static_cast<std::size_t>(id - StringIds::First)])
+            return id;
+    for (const auto& entry : kAddedTexts)
+        if (entry.Text && text == entry.Text)
+            return entry.Id;
+    return 0;
 }
 
 std::vector<int> BuiltInStringIds()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 // The program's own (English) string table. Language files translate these same ids;
@@ -105,6 +106,23 @@ constexpr int NoAnswer = 332;
 constexpr int DirectNeedsMicrohard = 350;
 }  // namespace StringIds
 
+// Operator safety: what an entry field accepts, questions before anything is lost, messages that say
+// what to do (700-899).
+namespace StringIds {
+constexpr int AcceptsDigits = 700;
+constexpr int AcceptsDigitsSign = 701;
+constexpr int AcceptsDigitsPoint = 702;
+constexpr int AcceptsDigitsSignPoint = 703;
+constexpr int FieldFull = 704;
+constexpr int PortInUse = 705;
+constexpr int PortNoPermission = 706;
+constexpr int PortGone = 707;
+constexpr int NoAnswerOnPort = 708;
+constexpr int WriteDefaultsReplaces = 709;
+constexpr int WriteDefaultsReplacesUnknown = 710;
+constexpr int ResetAndWrite = 711;
+}  // namespace StringIds
+
 struct SStringEntry {
     int Id;
     const char* Text;
@@ -112,5 +130,8 @@ struct SStringEntry {
 
 // The built-in English text for a string id, or an empty text ("") for an id the table lacks.
 const char* BuiltInStringText(int id);
+// The id whose built-in English text is exactly text, or 0. Lets a text written into a template or
+// the code be translated without changing it (ids 720-899 hold those the classic table lacks).
+int FindStringId(std::string_view text);
 // Every id the program's own table holds, classic and added, in ascending order.
 std::vector<int> BuiltInStringIds();

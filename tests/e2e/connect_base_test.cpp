@@ -37,7 +37,9 @@ private slots:
         d.Connect("radioRadio");
 
         QCOMPARE(d.ErrorCaption, QStringLiteral("Varnel Link Manager"));
-        QCOMPARE(d.ErrorText, QStringLiteral("Could not open com port %1  ").arg(m_Base->ComNumber()));
+        // The message keeps its first line and says why below it.
+        QCOMPARE(d.ErrorText, QStringLiteral("Could not open com port %1  \nAnother program is using the port. Close it "
+                                             "and connect again.").arg(m_Base->ComNumber()));
         QCOMPARE(d.DialogsRun, 0);
         QCOMPARE(d.Model.GetModeCode(), ModeCodes::SatelRover);  // whatever it was, it stays
         QVERIFY(!d.Dlg.GetPort()->IsOpen());
@@ -85,7 +87,9 @@ private slots:
         SimProcess sim(SimWith("base", "microhard", false, true));
         QVERIFY(sim.Started());
         ConnectDriver d(sim, true);  // "Next" is off, so the wizard is closed instead
-        d.Expect("radioRadio", {.status = "Connection Failed, Radio is not responding.", .next = false,
+        const QString silence =
+            QStringLiteral("No answer on COM%1. Check that the receiver is on, the cable and the port.").arg(sim.ComNumber());
+        d.Expect("radioRadio", {.status = silence, .next = false,
                                .mode = ModeCodes::RadioConfiguration, .kind = ReceiverKinds::Unknown, .ticks = 8,
                                .wizardSent = ProbingBytes, .closing = ClosingAfterRadioBytes});
     }

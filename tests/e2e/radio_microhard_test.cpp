@@ -84,6 +84,18 @@ private slots:
                 power->setCurrentText("630");
                 retries->setCurrentText("2");
                 slider->setValue(1);
+                id->setCurrentText("7");
+                // Factory defaults replace what the radio has: asked first, and Cancel sends nothing.
+                s.Prompter().Answer = false;
+                const std::size_t before = sim.Received().size();
+                QTest::mouseClick(Find<QPushButton>(&d, "buttonCommit"), Qt::LeftButton);
+                QCOMPARE(s.Prompter().Questions, QStringList{QStringLiteral(
+                    "This resets the radio to factory defaults and sets ID 07 (the radio has 42)")});
+                QTest::qWait(200);
+                QCOMPARE(sim.Received().size(), before);
+                QVERIFY(d.isVisible());
+                s.Prompter().Answer = true;
+                id->setCurrentText("42");
                 QTest::mouseClick(Find<QPushButton>(&d, "buttonCommit"), Qt::LeftButton);
             });
             QCOMPARE(result, int(QDialog::Accepted));

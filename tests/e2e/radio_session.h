@@ -111,6 +111,9 @@ public:
         return result;
     }
 
+    // The questions asked so far, and the answer to the next ones.
+    CRecordingPrompter& Prompter() { return m_Prompter; }
+
     // What the simulator received since this session began.
     std::string Sent() const { return m_Sim.Received().substr(m_SentBefore); }
 

@@ -10,6 +10,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include "app/corrin_dlg.h"
 #include "connection/model.h"
 #include "ui/dialog_about2.h"
@@ -93,6 +97,8 @@ private slots:
         QCOMPARE(Child<QComboBox>(dlg, "comboPort")->accessibleName(), QStringLiteral("Puerto"));
         // Ids the file lacks fall back to the program's own texts.
         QCOMPARE(Child<QRadioButton>(dlg, "radioRadio")->text(), QStringLiteral("Radio Configuration"));
+        // Qt's own buttons follow (Debian's Qt translations).
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
 
         // German has no file here: the Spanish library is let go and English comes back.
         languages->setCurrentIndex(2);
@@ -100,6 +106,7 @@ private slots:
         QCOMPARE(Child<QLabel>(dlg, "labelPort")->text(), QStringLiteral("Port"));
         QCOMPARE(Child<QLabel>(dlg, "labelLanguage")->text(), QStringLiteral("Language"));
         QCOMPARE(connect->text(), QStringLiteral("Connect"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
         QDir::setCurrent(before);
     }
 
@@ -154,6 +161,63 @@ private slots:
         QCOMPARE(model.GetModeCode(), ModeCodes::SatelBase);  // nothing else changes
         QCOMPARE(dialogs, 0);
     }
+
+#ifndef _WIN32
+    // The port list is read again when it opens, keeping the choice; the language list starts on the
+    // language in use, each named in itself.
+    void portListFollowsAdaptersAndLanguageListStartsOnTheOneInUse()
+    {
+        std::vector<int> masters;
+        const auto plug = [&](int number) {
+            const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+            QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+            masters.push_back(master);
+            std::filesystem::create_symlink(::ptsname(master), m_ComDir.path().toStdString() + "/com" + std::to_string(number));
+        };
+        plug(5);
+        plug(8);
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(VARNEL_SOURCE_DIR);
+        CModel model;
+        CLanguageModule language;
+        language.Configure("resources/languages", "english");
+        QVERIFY(language.SelectLanguage(0x0C0A));
+        model.SetLanguageModule(&language);
+        CorrinDlg dlg;
+        dlg.SetModel(&model);
+        QDir::setCurrent(before);
+
+        auto* languages = Child<QComboBox>(dlg, "comboLanguage");
+        QCOMPARE(languages->currentIndex(), 1);
+        QCOMPARE(languages->itemText(1), QString::fromUtf8("Espa\xC3\xB1ol"));
+        QCOMPARE(languages->itemText(2), QStringLiteral("Deutsch"));
+        QCOMPARE(Child<QLabel>(dlg, "labelPort")->text(), QStringLiteral("Puerto"));
+
+        auto* ports = Child<QComboBox>(dlg, "comboPort");
+        const auto numbers = [ports] {
+            QList<int> n;
+            for (int i = 0; i < ports->count(); ++i)
+                n << ports->itemData(i).toInt();
+            return n;
+        };
+        // The machine's own ports may be listed too.
+        QVERIFY(numbers().contains(5) && numbers().contains(8) && !numbers().contains(3));
+        ports->setCurrentIndex(ports->findData(8));
+        plug(3);
+        ports->showPopup();
+        ports->hidePopup();
+        QVERIFY(numbers().contains(3) && numbers().contains(8));
+        QCOMPARE(ports->currentData().toInt(), 8);  // the choice stays
+        std::filesystem::remove(m_ComDir.path().toStdString() + "/com8");
+        ports->showPopup();
+        ports->hidePopup();
+        QVERIFY(numbers().contains(3) && !numbers().contains(8));
+        for (int master : masters)
+            ::close(master);
+        for (int n : {3, 5})
+            std::filesystem::remove(m_ComDir.path().toStdString() + "/com" + std::to_string(n));
+    }
+#endif
 
     void aboutShowsTheLongVersion()
     {

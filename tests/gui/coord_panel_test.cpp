@@ -180,6 +180,65 @@ private slots:
         QCOMPARE(LatDms(), QStringLiteral(",,"));
     }
 
+    // Keys typed from a field, and what each field then holds ("Field=text;..."), where the focus is,
+    // how many beeps, and what the information window says ("" when hidden).
+    void entryKeystrokes_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<int>("beeps");
+        QTest::addColumn<QString>("info");
+        const auto add = [](const char* name, F start, const char* keys, const char* fields, F focus, int beeps,
+                            const char* info) {
+            QTest::newRow(name) << int(start) << QString(keys) << QString(fields) << int(focus) << beeps << QString(info);
+        };
+        add("tab after a full field moves once", F::LatDegrees, "52	12	34.56", "LatDegrees=52;LatMinutes=12;LatSeconds=34.56",
+            F::LatSeconds, 0, "");
+        add("decimal comma", F::LatDecimal, "52,2051", "LatDecimal=52.2051;LonDecimal=", F::LatDecimal, 0, "");
+        add("comma after the point moves on", F::LatDecimal, "52,2051,0,1234", "LatDecimal=52.2051;LonDecimal=0.1234",
+            F::LonDecimal, 0, "");
+        add("comma in seconds", F::LatSeconds, "34,5", "LatSeconds=34.5", F::LatSeconds, 0, "");
+        add("seconds refuse what does not fit", F::LatSeconds, "12.345", "LatSeconds=12.34;LonDegrees=", F::LatSeconds,
+            1, " This field takes at most 5 characters. ");
+        add("second point refused", F::AltDecimal, "1.2.3", "AltDecimal=1.23", F::AltDecimal, 1, "");
+        add("letter refused and said", F::LatDegrees, "5x", "LatDegrees=5", F::LatDegrees, 1,
+            " This field takes digits and one minus sign. ");
+        add("shift+tab after moving on", F::LatMinutes, "30<", "LatMinutes=30", F::LatSeconds, 0, "");
+    }
+
+    void entryKeystrokes()
+    {
+        QFETCH(int, start);
+        QFETCH(QString, keys);
+        QFETCH(QString, fields);
+        QFETCH(int, focus);
+        QFETCH(int, beeps);
+        QFETCH(QString, info);
+        const QMap<QString, F> names{{"LatDegrees", F::LatDegrees}, {"LatMinutes", F::LatMinutes},
+                                     {"LatSeconds", F::LatSeconds}, {"LonDegrees", F::LonDegrees},
+                                     {"LatDecimal", F::LatDecimal}, {"LonDecimal", F::LonDecimal},
+                                     {"AltDecimal", F::AltDecimal}};
+        FocusOn(F(start));
+        for (QChar c : keys) {
+            if (c == '<')  // Shift+Tab
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            else if (c == '\t')
+                Press(Qt::Key_Tab);
+            else
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        }
+        for (const QString& pair : fields.split(';')) {
+            const QStringList kv = pair.split('=');
+            QCOMPARE(Text(names.value(kv[0])), kv[1]);
+        }
+        QVERIFY(E(F(focus))->hasFocus());
+        QCOMPARE(m_Beeps, beeps);
+        CInfoWnd* shown = E(F(focus))->InfoWindow();
+        QCOMPARE(shown->isVisible() ? shown->MessageText() : QString(), info);
+    }
+
     void addIsEnabledByFullValuesAndAddTwiceAddsOnce()
     {
         QCOMPARE(AddState(), 0);
@@ -190,15 +249,18 @@ private slots:
             ++requests;
             marks.AddMark(lat.toStdString(), lon.toStdString(), alt.toStdString());
         });
-        Type("51.30.0,0.7.30,");
+        Type("51.30.0.0,0.7.30.0,");
         QVERIFY(E(F::AltDms)->hasFocus());
         QCOMPARE(AddState(), 0);  // no altitude yet
         Type("12.5");
+        QCOMPARE(AddState(), 3);  // as soon as the values are valid
         Press(Qt::Key_Tab);
-        QCOMPARE(AddState(), 3);
+        QVERIFY(m_Panel->AddDmsButton()->hasFocus());
+        Press(Qt::Key_Space);
+        QCOMPARE(requests, 1);
         QTest::mouseClick(m_Panel->AddDmsButton(), Qt::LeftButton);
         QTest::mouseClick(m_Panel->AddDecimalButton(), Qt::LeftButton);
-        QCOMPARE(requests, 2);
+        QCOMPARE(requests, 3);
         QCOMPARE(marks.Size(), std::size_t(1));
         QVERIFY(marks.Contains("51.500000", "0.125000", "12.5"));
         QCOMPARE(Text(F::LatDecimal), QStringLiteral("51.500000"));  // the edits keep their texts

@@ -114,7 +114,7 @@ TEST(ConnectWizard, BaseConfigurationWithNoReplyIsDecidedAtTheFirstTick)
 {
     WizardRun r(ModeCodes::BaseConfiguration);
     EXPECT_EQ(r.Complete(), 1);
-    EXPECT_EQ(r.host.Last.TextId, 166);
+    EXPECT_EQ(r.host.Last.TextId, StringIds::NoAnswerOnPort);  // silence, not a wrong device
     EXPECT_FALSE(r.host.Last.Success);
 }
 
@@ -148,7 +148,8 @@ TEST(ConnectWizard, DirectConnectionOpensAtNineThousandSixHundred)
         // No receiver: no Maxstream or Satel mode, and the status says so.
         {ModeCodes::DirectRover, "Firm 1.0\r\n", ModeCodes::DirectRover, StringIds::DirectNeedsMicrohard},
         {ModeCodes::DirectBase, "SATELLINE 438.000 MHz\r\n", ModeCodes::DirectBase, StringIds::DirectNeedsMicrohard},
-        {ModeCodes::DirectBase, "", ModeCodes::DirectBase, 164},
+        {ModeCodes::DirectBase, "", ModeCodes::DirectBase, StringIds::NoAnswerOnPort},
+        {ModeCodes::DirectBase, "?\r\n", ModeCodes::DirectBase, 164},
     };
     for (const auto& c : cases) {
         WizardRun r(c.mode, {c.reply});
@@ -168,6 +169,14 @@ TEST(ConnectWizard, ResultTableCoversEveryMode)
     EXPECT_EQ(EvaluateConnectResult(true, 124, ReceiverKinds::Base).TextId, 167);
     EXPECT_EQ(EvaluateConnectResult(true, 124, ReceiverKinds::Unknown).TextId, 166);
     EXPECT_EQ(EvaluateConnectResult(true, 0, ReceiverKinds::Base).TextId, 0);
+    // Nothing at all on the line says so, whatever was asked; a port that did not open stays as it was.
+    for (int mode : {123, 124, 125, 126}) {
+        const SConnectResult silent = EvaluateConnectResult(true, mode, ReceiverKinds::Unknown, false, false);
+        EXPECT_EQ(silent.TextId, StringIds::NoAnswerOnPort) << mode;
+        EXPECT_EQ(FormatConnectStatus(silent, "No answer on COM%1.", 7), "No answer on COM7.");
+    }
+    EXPECT_EQ(EvaluateConnectResult(false, 124, ReceiverKinds::Unknown, false, false).TextId, 168);
+    EXPECT_TRUE(EvaluateConnectResult(true, ModeCodes::MicrohardBase, ReceiverKinds::Unknown, false, false).Success);
     for (int mode : {125, 126}) {
         EXPECT_EQ(EvaluateConnectResult(true, mode, ReceiverKinds::Base).TextId, 164);
         EXPECT_EQ(EvaluateConnectResult(true, mode, ReceiverKinds::Unknown, true).TextId, 350);
@@ -181,7 +190,7 @@ TEST(ConnectWizard, SilentRadioProbesOnceAndTheProgressCounterOutlivesTheRun)
     EXPECT_EQ(r.Complete(), WizardTiming::MaxTicks);
     EXPECT_EQ(r.host.Reads, 8);
     EXPECT_EQ(r.host.Only({"line", "raw"}).size(), 16u);
-    EXPECT_EQ(r.host.Last.TextId, 164);
+    EXPECT_EQ(r.host.Last.TextId, StringIds::NoAnswerOnPort);
     EXPECT_EQ(r.host.Steps, 0);  // the bar holds still for the process's first fifteen ticks
     EXPECT_EQ(WizardCounters::Progress(), 8);
 

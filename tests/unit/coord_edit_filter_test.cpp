@@ -50,7 +50,8 @@ TEST(CoordEditFilter, SingleSignAndSignFirst)
     EXPECT_EQ(CEditFilter::MoveSignToFront("12.5-"), "-12.5");
 
     f.SingleSign = false;
-    EXPECT_EQ(f.OnChar(U'-', "-12", 3, 3, 3), A::Insert);
+    EXPECT_EQ(f.OnChar(U'-', "-1", 2, 2, 2), A::Insert);
+    EXPECT_EQ(f.OnChar(U'-', "-12", 3, 3, 3), A::Beep);  // full: said, not dropped in silence
 }
 
 TEST(CoordEditFilter, TextEnteringAtOnceIsFilteredLikeTyping)
@@ -80,4 +81,51 @@ TEST(CoordEditFilter, TextEnteringAtOnceIsFilteredLikeTyping)
         EXPECT_EQ(f.FilterInsertion(c.in, c.text, c.selStart, c.selEnd, refused), c.out);
         EXPECT_EQ(refused, c.refused);
     }
+}
+
+TEST(CoordEditFilter, DecimalCommaSecondPointAndFullFields)
+{
+    CEditFilter f;  // a seconds edit
+    f.SetAllowedChars("0123456789.");
+    f.NextFieldChar = ',';
+    f.MaxChars = 5;
+    f.SinglePoint = true;
+    f.CommaAsPoint = true;
+    f.AdvanceWhenFull = false;
+    using R = CEditFilter::ERefusal;
+    const struct {
+        char32_t c;
+        std::string text;
+        int selStart, selEnd;
+        A action;
+        R refusal;
+    } cases[] = {
+        {U',', "34", 2, 2, A::InsertPoint, R::None},  // after a digit, no point yet
+        {U',', "", 0, 0, A::NextField, R::None},      // nothing typed: moves on
+        {U',', "34.5", 4, 4, A::NextField, R::None},  // a point already there
+        {U',', "3.4", 1, 1, A::NextField, R::None},   // the point is only moved past
+        {U',', "3.4", 1, 3, A::InsertPoint, R::None}, // ... unless it is being replaced
+        {U'.', "3.4", 3, 3, A::Beep, R::SecondPoint},
+        {U'.', "3.4", 0, 3, A::Insert, R::None},
+        {U'x', "3", 1, 1, A::Beep, R::NotAccepted},
+        {U'7', "34.56", 5, 5, A::Beep, R::Full},      // never pushed into the next field
+        {U',', "34567", 5, 5, A::Beep, R::Full},
+        {U'7', "34.56", 0, 5, A::Insert, R::None},
+    };
+    for (const auto& c : cases) {
+        R why = R::None;
+        EXPECT_EQ(f.OnChar(c.c, c.text, c.selStart, c.selEnd, static_cast<int>(c.text.size()), &why), c.action)
+            << c.text << " + " << char(c.c);
+        EXPECT_EQ(why, c.refusal) << c.text << " + " << char(c.c);
+    }
+    std::string full = "34.56";
+    EXPECT_FALSE(f.AfterInsert(full).MoveNext);
+
+    bool refused = false;
+    R why = R::None;
+    EXPECT_EQ(f.FilterInsertion(U"52,2051", U"", 0, 0, refused, &why), U"52.20");
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(why, R::Full);
+    EXPECT_EQ(f.FilterInsertion(U"1.2.3", U"", 0, 0, refused, &why), U"1.23");
+    EXPECT_EQ(why, R::SecondPoint);
 }

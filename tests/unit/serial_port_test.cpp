@@ -13,6 +13,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "serial/open_failure.h"
 #include "serial/serial_port.h"
 
 namespace fs = std::filesystem;
@@ -230,8 +231,15 @@ TEST_F(SerialPortTest, HeldPortCannotBeOpenedAgain)
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a second process opened a held port";
 
+    // Why it failed is told apart from a missing device.
+    EXPECT_EQ(DiagnoseOpenFailureOfPort(7), EOpenFailure::InUse);
+    EXPECT_EQ(DiagnoseOpenFailureOfPort(8), EOpenFailure::Gone);  // no alias
+    fs::create_symlink(m_dir + "/unplugged", fs::path(m_dir) / "com9");
+    EXPECT_EQ(DiagnoseOpenFailureOfPort(9), EOpenFailure::Gone);
+
     EXPECT_TRUE(first.Close());
     EXPECT_FALSE(first.IsOpen());
+    EXPECT_EQ(DiagnoseOpenFailureOfPort(7), EOpenFailure::Unknown);  // nothing wrong with it now
     EXPECT_TRUE(second.Open(7, 19200));
 }
 
