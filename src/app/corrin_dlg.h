@@ -6,7 +6,9 @@
 #include <functional>
 #include <memory>
 
+class CDialogSerialConsole;
 class CModel;
+class QPushButton;
 class CSerialPort;
 namespace Ui {
 class CorrinDlg;
@@ -33,6 +35,8 @@ public:
     void SetDialogHook(DialogHook hook) { m_DialogHook = std::move(hook); }
 
     CSerialPort* GetPort() const { return m_Port.get(); }
+    // "Serial Console": the one window for the run.
+    CDialogSerialConsole* Console() const { return m_Console; }
     QString ShortVersion() const { return m_ShortVersion; }
     QString LongVersion() const { return m_LongVersion; }
 
@@ -67,4 +71,6 @@ private:
     bool m_Initialised = false;
     ErrorBox m_ErrorBox;
     DialogHook m_DialogHook;
+    CDialogSerialConsole* m_Console = nullptr;
+    QPushButton* m_ConsoleButton = nullptr;
 };

@@ -15,6 +15,7 @@ class CDialogBaseMarks;
 }
 class CModel;
 class CSerialPort;
+class QAction;
 class QTreeWidget;
 
 // The working dialog while connected to a base: the marks editor with the base's power and GPS
@@ -80,6 +81,10 @@ private:
 
     Ui::CDialogBaseMarks* m_Ui;
     CSerialPort* m_Port;
+    // Tools > Serial Console and Record Session, when the run has a console.
+    void AddConsoleActions();
+    QAction* m_ActionConsole = nullptr;
+    QAction* m_ActionRecord = nullptr;
     CModel* m_Model;
     CBaseSession m_Session;
     CBaseTexts m_Texts;
