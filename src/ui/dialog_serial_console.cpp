@@ -184,6 +184,9 @@ void CDialogSerialConsole::ApplyTexts()
     m_Ui->labelFilter->setText(Text(StringIds::ConsoleFilter));
     m_Ui->editFilter->setAccessibleName(Text(StringIds::ConsoleFilter).remove(QLatin1Char(':')));
     m_Ui->tableRows->setAccessibleName(Text(StringIds::SerialConsole));
+    // The table's corner button selects every row.
+    for (QAbstractButton* inner : m_Ui->tableRows->findChildren<QAbstractButton*>())
+        inner->setAccessibleName(Text(StringIds::ConsoleSelectAll));
     m_Rows->SetHeaders({Text(StringIds::ConsoleTime), Text(StringIds::ConsoleDirection), Text(StringIds::ConsoleData)});
     ShowDropped();
     ShowLabelText(m_Ui->labelRecording, m_Recorder.Active() ? Text(StringIds::RecordingTo).arg(m_RecordPath) : QString());

@@ -109,6 +109,7 @@ constexpr SStringEntry kAddedTexts[] = {
     {StringIds::ConsoleNotSaved, "The console could not be saved to %1."},
     {StringIds::SessionLogFiles, "Session Logs(*.log);;All Files(*.*)"},
     {StringIds::ConsoleTextFiles, "Text Files(*.txt);;All Files(*.*)"},
+    {StringIds::ConsoleSelectAll, "Select All Rows"},
 };
 
 }  // namespace

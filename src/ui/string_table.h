@@ -117,6 +117,7 @@ constexpr int RecordingStopped = 415;
 constexpr int ConsoleNotSaved = 416;
 constexpr int SessionLogFiles = 417;
 constexpr int ConsoleTextFiles = 418;
+constexpr int ConsoleSelectAll = 419;
 }  // namespace StringIds
 
 struct SStringEntry {
