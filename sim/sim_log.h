@@ -1,6 +1,6 @@
 #pragma once
 
-// Escaping of logged bytes: "\\", "\r", "\n", "\t", "\xHH" for other bytes outside 0x20..0x7E.
+// Escaping of logged bytes: the session log's (serial/session_log.h).
 
 #include <string>
 #include <string_view>

@@ -4,8 +4,8 @@
 #include "serial/com_alias.h"
 #include "sim_com_link.h"
 #include "sim_device.h"
-#include "sim_log.h"
 #include "sim_options.h"
+#include "sim_replay.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <memory>
 #include <poll.h>
 #include <string>
 #include <termios.h>
@@ -26,36 +28,21 @@ volatile std::sig_atomic_t g_stop = 0;
 
 void OnStopSignal(int) { g_stop = 1; }
 
+// The session log (serial/session_log.h), written only when --log names a file.
 class CSimLog {
 public:
     explicit CSimLog(const std::string& path)
     {
         if (!path.empty())
-            m_file = std::fopen(path.c_str(), "w");
+            m_failed = !m_writer.Open(path);
     }
-    ~CSimLog()
-    {
-        if (m_file)
-            std::fclose(m_file);
-    }
-    bool Failed(const std::string& path) const { return !path.empty() && !m_file; }
-    void Bytes(char direction, long long ms, std::string_view bytes)
-    {
-        if (m_file && !bytes.empty()) {
-            std::fprintf(m_file, "%c %lld %s\n", direction, ms, EscapeSimBytes(bytes).c_str());
-            std::fflush(m_file);
-        }
-    }
-    void Event(long long ms, const char* text)
-    {
-        if (m_file) {
-            std::fprintf(m_file, "# %lld %s\n", ms, text);
-            std::fflush(m_file);
-        }
-    }
+    bool Failed(const std::string&) const { return m_failed; }
+    void Bytes(char direction, long long ms, std::string_view bytes) { m_writer.Bytes(direction, ms, bytes); }
+    void Event(long long ms, const char* text) { m_writer.Event(ms, text); }
 
 private:
-    std::FILE* m_file = nullptr;
+    CSessionLogWriter m_writer;
+    bool m_failed = false;
 };
 
 long long NowMs(std::chrono::steady_clock::time_point start)
@@ -117,6 +104,17 @@ int main(int argc, char** argv)
         config.reference = config.marks.empty() ? SSimMark{"0.000000", "0.000000", "0.000"} : config.marks.front();
     }
 
+    // A bad replay file is refused before anything is registered.
+    std::unique_ptr<CSimReplay> replay;
+    if (!options.replayFile.empty()) {
+        std::vector<SSessionLine> lines;
+        if (!ReadSessionLog(options.replayFile, lines, error)) {
+            std::fprintf(stderr, "varnel-sim: cannot replay %s\n", error.c_str());
+            return 2;
+        }
+        replay = std::make_unique<CSimReplay>(lines);
+    }
+
     CSimLog log(options.logFile);
     if (log.Failed(options.logFile)) {
         std::fprintf(stderr, "varnel-sim: cannot write log %s: %s\n", options.logFile.c_str(), std::strerror(errno));
@@ -175,7 +173,7 @@ int main(int argc, char** argv)
         if (exitAtMs >= 0 && now >= exitAtMs)
             break;
         long long wait = 200;
-        if (long long next = device.NextEventMs(now); next >= 0)
+        if (long long next = replay ? replay->NextEventMs(now) : device.NextEventMs(now); next >= 0)
             wait = std::clamp(next - now, 0LL, wait);
         if (exitAtMs >= 0)
             wait = std::min(wait, exitAtMs - now);
@@ -191,7 +189,7 @@ int main(int argc, char** argv)
                 connected = true;
                 const std::string_view in(buffer, static_cast<size_t>(n));
                 log.Bytes('R', now, in);
-                const std::string out = device.Receive(in, now);
+                const std::string out = replay ? replay->Receive(in, now) : device.Receive(in, now);
                 log.Bytes('S', now, out);
                 WriteAll(master, out);
             } else if (n < 0 && errno == EIO) {
@@ -211,7 +209,11 @@ int main(int argc, char** argv)
             // Nobody has the port open; the pty reports that at once on every poll, so pace the checks.
             usleep(50 * 1000);
         }
-        const std::string out = device.Tick(NowMs(start));
+        const std::string out = replay ? replay->Tick(NowMs(start)) : device.Tick(NowMs(start));
+        if (replay) {
+            for (const std::string& message : replay->TakeMessages())
+                std::fprintf(stderr, "varnel-sim: %s\n", message.c_str());
+        }
         if (connected && !out.empty()) {
             log.Bytes('S', NowMs(start), out);
             WriteAll(master, out);
@@ -219,6 +221,12 @@ int main(int argc, char** argv)
     }
 
     ReleaseSimComLink(dir, com, slave);
+    if (replay && !options.replayReportFile.empty()) {
+        std::ofstream report(options.replayReportFile, std::ios::trunc);
+        report << replay->Report();
+        if (!report.flush())
+            std::fprintf(stderr, "varnel-sim: cannot write %s\n", options.replayReportFile.c_str());
+    }
     log.Event(NowMs(start), "stopped");
     close(master);
     return 0;

@@ -35,6 +35,8 @@ std::string SimUsage()
            "  --refuse COMMAND        the radio answers ERROR to command lines beginning with COMMAND\n"
            "  --command-idle-ms N     AT radios leave command mode after N ms without a byte\n"
            "  --reply-pieces N        replies go out in pieces of N bytes, 50 ms apart\n"
+           "  --replay FILE           be the device of a session log: answer as it did (see README)\n"
+           "  --replay-report FILE    with --replay: write a summary of matched and mismatched bursts\n"
            "  --help                  this text\n";
 }
 
@@ -83,6 +85,10 @@ bool ParseSimOptions(const std::vector<std::string>& args, SSimOptions& options,
             if (!value(options.marksFile)) return false;
         } else if (a == "--log") {
             if (!value(options.logFile)) return false;
+        } else if (a == "--replay") {
+            if (!value(options.replayFile)) return false;
+        } else if (a == "--replay-report") {
+            if (!value(options.replayReportFile)) return false;
         } else if (a == "--exit-after") {
             if (!value(v)) return false;
             if (!ParseNumber(v, number) || number <= 0) {
@@ -128,6 +134,10 @@ bool ParseSimOptions(const std::vector<std::string>& args, SSimOptions& options,
             error = "unknown option " + a;
             return false;
         }
+    }
+    if (!options.replayReportFile.empty() && options.replayFile.empty()) {
+        error = "--replay-report needs --replay";
+        return false;
     }
     return true;
 }

@@ -20,6 +20,8 @@ struct SSimOptions {
     std::string refuse;               // the radio answers "ERROR" to command lines beginning with this
     int commandIdleMs = 0;            // AT radios drop command mode after this much silence (0: never)
     int replyPieceBytes = 0;          // send replies in pieces of this many bytes (0: whole)
+    std::string replayFile;           // answer as the device of this session log did
+    std::string replayReportFile;     // summary of the replay, written at the end
     bool help = false;
 };
 

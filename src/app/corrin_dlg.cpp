@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "app/working_dialogs.h"
 #include "connection/connect_wizard.h"
@@ -12,6 +13,7 @@
 #include "serial/serial_port.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_about2.h"
+#include "ui/dialog_serial_console.h"
 #include "ui/language_module.h"
 #include "ui/string_table.h"
 #include "ui/display_text.h"
@@ -76,12 +78,22 @@ CorrinDlg::CorrinDlg(QWidget* parent)
         if (isActiveWindow() || QApplication::activeModalWidget() == this)
             RefreshPortList();
     });
+
+    // The console keeps the port's history for the whole run, shown or not.
+    m_Console = new CDialogSerialConsole(&m_Port->Tap(), this);
+    m_ConsoleButton = new QPushButton(this);
+    m_ConsoleButton->setObjectName(QStringLiteral("buttonSerialConsole"));
+    m_ConsoleButton->setAutoDefault(false);
+    m_Ui->layoutButtons->insertWidget(1, m_ConsoleButton);
+    connect(m_ConsoleButton, &QPushButton::clicked, this, [this] { m_Console->ShowFrom(this); });
 }
 
 CorrinDlg::~CorrinDlg()
 {
     if (m_Port->IsOpen())
         m_Port->Close();
+    // Before the port it watches goes.
+    delete m_Console;
     delete m_Ui;
 }
 
@@ -199,6 +211,9 @@ void CorrinDlg::ApplyTexts()
             button->setText(text);
         t.Widget->setAccessibleName(text);
     }
+    m_ConsoleButton->setText(Text(StringIds::SerialConsole));
+    m_ConsoleButton->setAccessibleName(m_ConsoleButton->text());
+    m_Console->SetModel(m_Model);
     // The lists are named by their labels.
     m_Ui->comboPort->setAccessibleName(m_Ui->labelPort->text());
     m_Ui->comboLanguage->setAccessibleName(m_Ui->labelLanguage->text());

@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 
+class CDialogSerialConsole;
 class CModel;
+class QPushButton;
 class CSerialPort;
 struct SPortListEntry;
 namespace Ui {
@@ -36,6 +38,8 @@ public:
     void SetDialogHook(DialogHook hook) { m_DialogHook = std::move(hook); }
 
     CSerialPort* GetPort() const { return m_Port.get(); }
+    // "Serial Console": the one window for the run.
+    CDialogSerialConsole* Console() const { return m_Console; }
     QString ShortVersion() const { return m_ShortVersion; }
     QString LongVersion() const { return m_LongVersion; }
 
@@ -75,4 +79,6 @@ private:
     DialogHook m_DialogHook;
     QTimer m_PortWatch;        // adapters plugged in or pulled while the window is open
     QStringList m_ListedPorts; // what the list shows, to tell a change
+    CDialogSerialConsole* m_Console = nullptr;
+    QPushButton* m_ConsoleButton = nullptr;
 };

@@ -19,6 +19,7 @@
 #include "serial/serial_port.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_about.h"
+#include "ui/dialog_serial_console.h"
 #include "ui/display_text.h"
 #include "ui/elided_label.h"
 #include "ui/prompter.h"
@@ -71,8 +72,29 @@ CDialogBaseMarks::CDialogBaseMarks(QWidget* parent, CSerialPort* port, CModel* m
     connect(m_Ui->actionAdvancedSettings, &QAction::triggered, this, &CDialogBaseMarks::OpenAdvancedSettings);
     connect(m_Ui->actionAbout, &QAction::triggered, this, &CDialogBaseMarks::ShowAbout);
 
+    AddConsoleActions();
     ApplyTexts();
     ShowPower();
+}
+
+void CDialogBaseMarks::AddConsoleActions()
+{
+    CDialogSerialConsole* console = CDialogSerialConsole::Shared();
+    if (!console)
+        return;
+    m_ActionConsole = m_Ui->menuTools->addAction(Text(StringIds::SerialConsole));
+    m_ActionConsole->setObjectName(QStringLiteral("actionSerialConsole"));
+    connect(m_ActionConsole, &QAction::triggered, this, [this] { CDialogSerialConsole::ShowShared(this); });
+    m_ActionRecord = m_Ui->menuTools->addAction(Text(StringIds::RecordSession));
+    m_ActionRecord->setObjectName(QStringLiteral("actionRecordSession"));
+    m_ActionRecord->setCheckable(true);
+    m_ActionRecord->setChecked(console->Recording());
+    // The console owns the recording; the item follows it both ways.
+    connect(console, &CDialogSerialConsole::RecordingChanged, m_ActionRecord, &QAction::setChecked);
+    connect(m_ActionRecord, &QAction::toggled, this, [this](bool on) {
+        if (CDialogSerialConsole* shared = CDialogSerialConsole::Shared())
+            shared->SetRecording(on);
+    });
 }
 
 CDialogBaseMarks::~CDialogBaseMarks()

@@ -18,6 +18,8 @@ class CModel;
 class CSerialPort;
 class CMarkListModel;
 class QTreeView;
+class QAction;
+class QTreeWidget;
 
 // The working dialog while connected to a base: the marks editor with the base's power and GPS
 // status. Owns the connection while open: polls the port from its 10 ms timer through CBaseSession,
@@ -84,6 +86,10 @@ private:
 
     Ui::CDialogBaseMarks* m_Ui;
     CSerialPort* m_Port;
+    // Tools > Serial Console and Record Session, when the run has a console.
+    void AddConsoleActions();
+    QAction* m_ActionConsole = nullptr;
+    QAction* m_ActionRecord = nullptr;
     CModel* m_Model;
     CBaseSession m_Session;
     CBaseTexts m_Texts;

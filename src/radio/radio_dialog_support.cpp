@@ -1,6 +1,9 @@
 #include "radio/radio_dialog_support.h"
 
 #include <QAbstractButton>
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QPushButton>
 #include <QAbstractSlider>
 #include <QComboBox>
 #include <QLabel>
@@ -11,6 +14,7 @@
 #include "connection/model.h"
 #include "radio/radio_timing.h"
 #include "serial/pump_wait.h"
+#include "ui/dialog_serial_console.h"
 #include "ui/display_text.h"
 #include "ui/prompter.h"
 #include "ui/string_table.h"
@@ -86,9 +90,27 @@ void CRadioDialog::showEvent(QShowEvent* event)
     if (!m_Shown) {
         m_Shown = true;
         TranslateTemplateTexts(this, m_Model ? m_Model->GetLanguageModule() : nullptr);
+        AddConsoleButton();
         OnFirstShow();
     }
     QDialog::showEvent(event);
+}
+
+void CRadioDialog::AddConsoleButton()
+{
+    if (!CDialogSerialConsole::Shared())
+        return;
+    auto* button = new QPushButton(Text(StringIds::SerialConsole), this);
+    button->setObjectName(QStringLiteral("buttonSerialConsole"));
+    button->setAccessibleName(button->text());
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this] { CDialogSerialConsole::ShowShared(this); });
+    // Watching the line is most useful while the dialog waits on the radio.
+    KeepEnabledWhileBusy(button);
+    if (auto* box = qobject_cast<QBoxLayout*>(layout()))
+        box->addWidget(button, 0, Qt::AlignRight);
+    else if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+        grid->addWidget(button, grid->rowCount(), 0, 1, grid->columnCount(), Qt::AlignRight);
 }
 
 void CRadioDialog::OpeningDone()

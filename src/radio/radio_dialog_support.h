@@ -110,6 +110,8 @@ protected:
     void KeepEnabledWhileBusy(QWidget* widget) { m_KeepEnabled.push_back(widget); }
 
 private:
+    // "Serial Console", when the run has one.
+    void AddConsoleButton();
     void EnterBusy();
     void LeaveBusy();
 

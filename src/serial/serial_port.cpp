@@ -123,7 +123,9 @@ bool CSerialPort::Open(int portNumber, int baudRate)
     if (!m_fd.compare_exchange_strong(expected, fd)) {
         ::ioctl(fd, TIOCNXCL);
         ::close(fd);
+        return true;
     }
+    m_Tap.Event("port opened COM" + std::to_string(portNumber));
     return true;
 }
 
@@ -146,6 +148,7 @@ bool CSerialPort::Close()
         ::tcflush(fd, TCOFLUSH);
     ::ioctl(fd, TIOCNXCL);
     ::close(fd);
+    m_Tap.Event("port closed");
     return true;
 }
 
@@ -176,8 +179,10 @@ bool CSerialPort::Send(const char* bytes, std::size_t length)
         if (r < 0 || (revents & (POLLHUP | POLLERR | POLLNVAL)))
             break;
     }
-    if (done == length)
+    if (done == length) {
+        m_Tap.Sent(bytes, length);
         return true;
+    }
     // The head of a command without its tail could read as another command: take back what is
     // still queued. On a stalled line that is all of it.
     if (done > 0)
@@ -202,8 +207,10 @@ int CSerialPort::Read(char* buffer, int maximum)
         return 0;
     for (;;) {
         const ssize_t r = ::read(fd, buffer, static_cast<std::size_t>(maximum));
-        if (r > 0)
+        if (r > 0) {
+            m_Tap.Received(buffer, static_cast<std::size_t>(r));
             return static_cast<int>(r);
+        }
         if (r < 0 && errno == EINTR)
             continue;
         return 0; // nothing waiting (EAGAIN), hung up (0 or EIO) or another error

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <string>
 
+#include "serial/wire_tap.h"
+
 // The one serial port to the receiver or radio, addressed by COM number (see ComDevicePath in
 // serial/serial_enum.h for how numbers map to devices).
 //
@@ -48,6 +50,9 @@ public:
     int Available() const;
     bool IsOpen() const;
 
+    // Every byte read or written, and the opening and closing, in wire order (see wire_tap.h).
+    CWireTap& Tap() { return m_Tap; }
+
     // The longest any one write call waits for the driver.
     static constexpr int WriteTimeoutMs = 1000;
 
@@ -65,4 +70,5 @@ private:
 #endif
     // Held by every call that uses the device; Close takes it before closing.
     mutable std::mutex m_Io;
+    CWireTap m_Tap;
 };

@@ -106,8 +106,10 @@ bool CSerialPort::Open(int portNumber, int baudRate)
         return false;
 
     SWin32Port* expected = nullptr;
-    if (m_win.compare_exchange_strong(expected, port.get()))
+    if (m_win.compare_exchange_strong(expected, port.get())) {
         port.release();
+        m_Tap.Event("port opened COM" + std::to_string(portNumber));
+    }
     return true;
 }
 
@@ -129,6 +131,7 @@ bool CSerialPort::Close()
     if (stat.cbOutQue > 0)
         ::PurgeComm(port->handle, PURGE_TXCLEAR);
     delete port;
+    m_Tap.Event("port closed");
     return true;
 }
 
@@ -159,8 +162,10 @@ bool CSerialPort::Send(const char* bytes, std::size_t length)
             break; // device gone
         done += port->Finish(ov, static_cast<DWORD>(left));
     }
-    if (done == length)
+    if (done == length) {
+        m_Tap.Sent(bytes, length);
         return true;
+    }
     if (done > 0)
         ::PurgeComm(port->handle, PURGE_TXABORT | PURGE_TXCLEAR);
     return false;
@@ -190,11 +195,13 @@ int CSerialPort::Read(char* buffer, int maximum)
     DWORD got = 0;
     OVERLAPPED& ov = port->read;
     ov.Offset = ov.OffsetHigh = 0;
-    if (::ReadFile(port->handle, buffer, wanted, &got, &ov))
-        return static_cast<int>(got);
-    if (::GetLastError() != ERROR_IO_PENDING)
-        return 0;
-    return static_cast<int>(port->Finish(ov, kReadTimeoutMs));
+    if (!::ReadFile(port->handle, buffer, wanted, &got, &ov)) {
+        if (::GetLastError() != ERROR_IO_PENDING)
+            return 0;
+        got = port->Finish(ov, kReadTimeoutMs);
+    }
+    m_Tap.Received(buffer, got);
+    return static_cast<int>(got);
 }
 
 int CSerialPort::Available() const

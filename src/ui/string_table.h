@@ -79,7 +79,7 @@ constexpr int WritingCoordinates = 216;
 // Texts this program added after the classic table (ids 152-216). Each feature has its own block of
 // ids so that translations of one never shift another:
 //   300-309 base configuration dialog, 310-319 advanced settings, 320-329 map,
-//   330-349 radio dialogs, 350-359 connection and port messages.
+//   330-349 radio dialogs, 350-359 connection and port messages, 400-449 serial console.
 namespace StringIds {
 // Base configuration dialog.
 constexpr int MarksConfirmed = 300;
@@ -104,6 +104,27 @@ constexpr int ChangesNotConfirmed = 330;  // "%s - %s": the command, what the ra
 constexpr int RadioIdOutOfRange = 331;
 constexpr int NoAnswer = 332;
 constexpr int DirectNeedsMicrohard = 350;
+// Serial console and session recording.
+constexpr int SerialConsole = 400;
+constexpr int RecordSession = 401;
+constexpr int ConsolePause = 402;
+constexpr int ConsoleClear = 403;
+constexpr int ConsoleHex = 404;
+constexpr int ConsoleFilter = 405;
+constexpr int ConsoleCopy = 406;
+constexpr int ConsoleSaveAs = 407;
+constexpr int ConsoleRecord = 408;
+constexpr int ConsoleTime = 409;
+constexpr int ConsoleDirection = 410;
+constexpr int ConsoleData = 411;
+constexpr int ConsoleDropped = 412;
+constexpr int RecordingTo = 413;
+constexpr int RecordingNotWritten = 414;
+constexpr int RecordingStopped = 415;
+constexpr int ConsoleNotSaved = 416;
+constexpr int SessionLogFiles = 417;
+constexpr int ConsoleTextFiles = 418;
+constexpr int ConsoleSelectAll = 419;
 }  // namespace StringIds
 
 // Operator safety: what an entry field accepts, questions before anything is lost, messages that say

@@ -1,5 +1,7 @@
 #include "e2e/support/sim_process.h"
 
+#include "serial/session_log.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -26,35 +28,6 @@ std::string ReadFile(const std::string& path)
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// Reverses the simulator's escaping: \\ \r \n \t and \xHH; everything else stands for itself.
-std::string Unescape(const std::string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 >= text.size()) {
-            out += text[i];
-            continue;
-        }
-        char c = text[++i];
-        if (c == 'r') out += '\r';
-        else if (c == 'n') out += '\n';
-        else if (c == 't') out += '\t';
-        else if (c == 'x' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0) {
-            out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
-            i += 2;
-        } else out += c;
-    }
-    return out;
 }
 
 }  // namespace
@@ -149,13 +122,11 @@ std::vector<SimProcess::Burst> SimProcess::ReceivedBursts() const
     std::istringstream in(ReadFile(m_logPath));
     std::string line;
     while (std::getline(in, line)) {
-        // "R <ms> <escaped bytes>"; a line still being written has no newline yet and is skipped by eof.
-        if (in.eof() || line.size() < 4 || line[0] != 'R' || line[1] != ' ')
+        // A line still being written has no newline yet and is skipped by eof.
+        SSessionLine parsed;
+        if (in.eof() || !ParseSessionLine(line, parsed) || parsed.kind != 'R')
             continue;
-        auto space = line.find(' ', 2);
-        if (space == std::string::npos)
-            continue;
-        bursts.push_back({std::atoll(line.c_str() + 2), Unescape(line.substr(space + 1))});
+        bursts.push_back({parsed.ms, std::move(parsed.bytes)});
     }
     return bursts;
 }
