@@ -90,6 +90,13 @@ constexpr SStringEntry kAddedTexts[] = {
     {331, "The radio ID must be a number from 0 to 99."},
     {332, "no answer"},
     {350, "Connection Failed, only a Microhard radio can be connected directly."},
+    {450, "Link: receiving"},
+    {451, "No answer for %1 s"},
+    {452, "Connection lost - waiting for %1\u2026"},
+    {453, "Reconnected after %1 s"},
+    {454, "(%1 s ago)"},
+    {455, "Write Coordinates failed: the connection was lost after %1 of %2 marks. The base may hold only part of the list; write again when the link is back."},
+    {456, "the connection was lost"},
 };
 
 }  // namespace

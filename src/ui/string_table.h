@@ -97,6 +97,14 @@ constexpr int ChangesNotConfirmed = 330;  // "%s - %s": the command, what the ra
 constexpr int RadioIdOutOfRange = 331;
 constexpr int NoAnswer = 332;
 constexpr int DirectNeedsMicrohard = 350;
+// Link health and reconnecting (450-499).
+constexpr int LinkReceiving = 450;
+constexpr int LinkSilent = 451;         // %1: seconds
+constexpr int LinkLost = 452;           // %1: the port ("COM5")
+constexpr int LinkReconnected = 453;    // %1: seconds
+constexpr int ReadingAge = 454;         // %1: seconds
+constexpr int WriteCutByLostLink = 455; // %1 of %2 marks
+constexpr int ConnectionLost = 456;
 }  // namespace StringIds
 
 struct SStringEntry {
