@@ -35,6 +35,10 @@ std::string SimUsage()
            "  --refuse COMMAND        the radio answers ERROR to command lines beginning with COMMAND\n"
            "  --command-idle-ms N     AT radios leave command mode after N ms without a byte\n"
            "  --reply-pieces N        replies go out in pieces of N bytes, 50 ms apart\n"
+           "  --unplug-after SECONDS  close the pseudo-terminal as a pulled cable does\n"
+           "  --replug-after SECONDS  then open a new one under the same COM number, state kept\n"
+           "  --unplug-every SECONDS  pull it again this long after each replug (replug after 2 s\n"
+           "                          unless --replug-after says otherwise)\n"
            "  --help                  this text\n";
 }
 
@@ -124,10 +128,27 @@ bool ParseSimOptions(const std::vector<std::string>& args, SSimOptions& options,
                 return false;
             }
             (a == "--reply-pieces" ? options.replyPieceBytes : options.commandIdleMs) = static_cast<int>(number);
+        } else if (a == "--unplug-after" || a == "--replug-after" || a == "--unplug-every") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number <= 0) {
+                error = a + " needs a positive number of seconds";
+                return false;
+            }
+            (a == "--unplug-after" ? options.unplugAfterSeconds
+             : a == "--replug-after" ? options.replugAfterSeconds : options.unplugEverySeconds) = number;
         } else {
             error = "unknown option " + a;
             return false;
         }
+    }
+    if (options.unplugEverySeconds > 0) {
+        if (options.unplugAfterSeconds <= 0)
+            options.unplugAfterSeconds = options.unplugEverySeconds;
+        if (options.replugAfterSeconds <= 0)
+            options.replugAfterSeconds = 2;
+    } else if (options.replugAfterSeconds > 0 && options.unplugAfterSeconds <= 0) {
+        error = "--replug-after needs --unplug-after or --unplug-every";
+        return false;
     }
     return true;
 }

@@ -20,6 +20,9 @@ struct SSimOptions {
     std::string refuse;               // the radio answers "ERROR" to command lines beginning with this
     int commandIdleMs = 0;            // AT radios drop command mode after this much silence (0: never)
     int replyPieceBytes = 0;          // send replies in pieces of this many bytes (0: whole)
+    double unplugAfterSeconds = 0;    // pull the cable this long after start (0: never)
+    double replugAfterSeconds = 0;    // plug it back this long after pulling it (0: never)
+    double unplugEverySeconds = 0;    // pull it again this long after each replug (0: once)
     bool help = false;
 };
 
