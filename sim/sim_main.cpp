@@ -70,6 +70,31 @@ void WriteAll(int fd, const std::string& out)
     }
 }
 
+// A new pseudo-terminal, non-blocking on our side. Raw line settings stay with the pty, so the
+// program meets a serial line, not a terminal that echoes.
+bool OpenPty(bool direct, int& master, std::string& slave)
+{
+    master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        if (master >= 0)
+            close(master);
+        master = -1;
+        return false;
+    }
+    slave = ptsname(master);
+    if (int fd = open(slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC); fd >= 0) {
+        termios tio {};
+        if (tcgetattr(fd, &tio) == 0) {
+            cfmakeraw(&tio);
+            cfsetspeed(&tio, direct ? B9600 : B19200);
+            tcsetattr(fd, TCSANOW, &tio);
+        }
+        close(fd);
+    }
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -128,23 +153,12 @@ int main(int argc, char** argv)
     sigaction(SIGINT, &stop, nullptr);
     sigaction(SIGTERM, &stop, nullptr);
 
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    int master = -1;
+    std::string slave;
+    if (!OpenPty(options.direct, master, slave)) {
         std::fprintf(stderr, "varnel-sim: cannot open a pseudo-terminal: %s\n", std::strerror(errno));
         return 1;
     }
-    const std::string slave = ptsname(master);
-    // Raw line settings stay with the pty, so the program meets a serial line, not a terminal that echoes.
-    if (int fd = open(slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC); fd >= 0) {
-        termios tio {};
-        if (tcgetattr(fd, &tio) == 0) {
-            cfmakeraw(&tio);
-            cfsetspeed(&tio, options.direct ? B9600 : B19200);
-            tcsetattr(fd, TCSANOW, &tio);
-        }
-        close(fd);
-    }
-    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
 
     const std::string dir = ComAliasDir();
     if (dir.empty()) {
@@ -167,16 +181,56 @@ int main(int argc, char** argv)
     log.Event(0, ("serving COM" + std::to_string(com) + " " + slave).c_str());
     bool connected = false;
     char buffer[4096];
+    auto atMs = [](double seconds) { return seconds > 0 ? static_cast<long long>(seconds * 1000) : -1LL; };
+    // The pulled cable: the next unplug and replug, -1 for none.
+    long long unplugAtMs = atMs(options.unplugAfterSeconds);
+    long long replugAtMs = -1;
 
     while (!g_stop) {
         long long now = NowMs(start);
         if (exitAtMs >= 0 && now >= exitAtMs)
             break;
+        if (unplugAtMs >= 0 && now >= unplugAtMs && master >= 0) {
+            // Closing the master is what the program sees of a pulled adapter: its reads fail with EIO
+            // and the device node goes. The alias goes with it, as a by-id link does.
+            ReleaseSimComLink(dir, com, slave);
+            close(master);
+            master = -1;
+            connected = false;
+            log.Event(now, "unplugged");
+            unplugAtMs = -1;
+            replugAtMs = options.replugAfterSeconds > 0 ? now + atMs(options.replugAfterSeconds) : -1;
+        }
+        if (master < 0) {
+            if (replugAtMs >= 0 && now >= replugAtMs) {
+                std::string newSlave;
+                if (OpenPty(options.direct, master, newSlave) && ClaimSimComLink(dir, newSlave, com, error) == com) {
+                    slave = newSlave;
+                    log.Event(now, ("replugged COM" + std::to_string(com) + " " + slave).c_str());
+                    std::fprintf(stderr, "varnel-sim: replugged COM%d %s\n", com, slave.c_str());
+                    replugAtMs = -1;
+                    unplugAtMs = options.unplugEverySeconds > 0 ? now + atMs(options.unplugEverySeconds) : -1;
+                } else {
+                    if (master >= 0)
+                        close(master);
+                    master = -1;
+                    replugAtMs = now + 1000;  // try again in a second
+                }
+            }
+            if (master < 0) {
+                // Unplugged: the equipment keeps its state and runs on, talking to nobody.
+                device.Tick(now);
+                usleep(20 * 1000);
+                continue;
+            }
+        }
         long long wait = 200;
         if (long long next = replay ? replay->NextEventMs(now) : device.NextEventMs(now); next >= 0)
             wait = std::clamp(next - now, 0LL, wait);
         if (exitAtMs >= 0)
             wait = std::min(wait, exitAtMs - now);
+        if (unplugAtMs >= 0)
+            wait = std::clamp(unplugAtMs - now, 0LL, wait);
         pollfd p{master, POLLIN, 0};
         const int r = poll(&p, 1, static_cast<int>(wait));
         now = NowMs(start);
@@ -220,7 +274,10 @@ int main(int argc, char** argv)
         }
     }
 
-    ReleaseSimComLink(dir, com, slave);
+    if (master >= 0) {
+        ReleaseSimComLink(dir, com, slave);
+        close(master);
+    }
     if (replay && !options.replayReportFile.empty()) {
         std::ofstream report(options.replayReportFile, std::ios::trunc);
         report << replay->Report();
@@ -228,6 +285,5 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "varnel-sim: cannot write %s\n", options.replayReportFile.c_str());
     }
     log.Event(NowMs(start), "stopped");
-    close(master);
     return 0;
 }

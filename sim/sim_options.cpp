@@ -37,6 +37,10 @@ std::string SimUsage()
            "  --reply-pieces N        replies go out in pieces of N bytes, 50 ms apart\n"
            "  --replay FILE           be the device of a session log: answer as it did (see README)\n"
            "  --replay-report FILE    with --replay: write a summary of matched and mismatched bursts\n"
+           "  --unplug-after SECONDS  close the pseudo-terminal as a pulled cable does\n"
+           "  --replug-after SECONDS  then open a new one under the same COM number, state kept\n"
+           "  --unplug-every SECONDS  pull it again this long after each replug (replug after 2 s\n"
+           "                          unless --replug-after says otherwise)\n"
            "  --help                  this text\n";
 }
 
@@ -130,6 +134,14 @@ bool ParseSimOptions(const std::vector<std::string>& args, SSimOptions& options,
                 return false;
             }
             (a == "--reply-pieces" ? options.replyPieceBytes : options.commandIdleMs) = static_cast<int>(number);
+        } else if (a == "--unplug-after" || a == "--replug-after" || a == "--unplug-every") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number <= 0) {
+                error = a + " needs a positive number of seconds";
+                return false;
+            }
+            (a == "--unplug-after" ? options.unplugAfterSeconds
+             : a == "--replug-after" ? options.replugAfterSeconds : options.unplugEverySeconds) = number;
         } else {
             error = "unknown option " + a;
             return false;
@@ -137,6 +149,15 @@ bool ParseSimOptions(const std::vector<std::string>& args, SSimOptions& options,
     }
     if (!options.replayReportFile.empty() && options.replayFile.empty()) {
         error = "--replay-report needs --replay";
+        return false;
+    }
+    if (options.unplugEverySeconds > 0) {
+        if (options.unplugAfterSeconds <= 0)
+            options.unplugAfterSeconds = options.unplugEverySeconds;
+        if (options.replugAfterSeconds <= 0)
+            options.replugAfterSeconds = 2;
+    } else if (options.replugAfterSeconds > 0 && options.unplugAfterSeconds <= 0) {
+        error = "--replug-after needs --unplug-after or --unplug-every";
         return false;
     }
     return true;

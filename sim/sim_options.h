@@ -22,6 +22,9 @@ struct SSimOptions {
     int replyPieceBytes = 0;          // send replies in pieces of this many bytes (0: whole)
     std::string replayFile;           // answer as the device of this session log did
     std::string replayReportFile;     // summary of the replay, written at the end
+    double unplugAfterSeconds = 0;    // pull the cable this long after start (0: never)
+    double replugAfterSeconds = 0;    // plug it back this long after pulling it (0: never)
+    double unplugEverySeconds = 0;    // pull it again this long after each replug (0: once)
     bool help = false;
 };
 

@@ -67,8 +67,21 @@ void CBaseSession::Send(std::string_view sentence)
         m_Host->WriteLine(sentence);
 }
 
+void CBaseSession::SendOpening(std::string_view request)
+{
+    if (!(m_KeepMarks && request == BaseCommands::Marks))
+        Send(request);
+}
+
+void CBaseSession::Restart(Clock::time_point now)
+{
+    Start(now);
+    m_KeepMarks = true;
+}
+
 void CBaseSession::Start(Clock::time_point now)
 {
+    m_KeepMarks = false;
     // The first tick draws everything.
     m_Marks.SetModified(true);
     m_Settings.SetModified(true);
@@ -219,7 +232,7 @@ SBaseTickResult CBaseSession::Tick(Clock::time_point now)
         m_Splitter.FeedChunk(m_Buffer, n);
 
     if (!OpeningDone() && now >= m_OpeningDue) {
-        Send(BaseCommands::OpeningRequests[m_OpeningNext++]);
+        SendOpening(BaseCommands::OpeningRequests[m_OpeningNext++]);
         m_OpeningDue = now + std::chrono::milliseconds(BaseTiming::OpeningPauseMs);
         result.OpeningDone = OpeningDone();
     }

@@ -103,6 +103,8 @@ public:
 
     // Sends the first opening request; the others follow in later ticks, OpeningPauseMs apart.
     void Start(Clock::time_point now);
+    // The same after the port came back, without asking for the marks: the operator's list stays.
+    void Restart(Clock::time_point now);
     bool OpeningDone() const { return m_OpeningNext >= OpeningCount(); }
     // One timer tick. Re-entry does nothing.
     SBaseTickResult Tick(Clock::time_point now);
@@ -121,6 +123,11 @@ public:
     // A run cut short: the next WriteStep starts afresh.
     void AbortWrite() { m_Writer.Reset(); }
     bool Confirming() const { return m_Confirming; }
+    // The current run's progress: marks sent so far, marks in the run.
+    std::size_t WriteSent() const { return m_Writer.Sent(); }
+    std::size_t WriteTotal() const { return m_Writer.Total(); }
+    // A run cut by a lost port: no read-back, since the base may hold only part of the list.
+    void CancelConfirmation() { m_Confirming = false; }
 
     // The menu's "New": no marks, default settings.
     void New();
@@ -144,6 +151,8 @@ public:
 private:
     static std::size_t OpeningCount();
     void TakeMark(const std::string& sentence, std::string_view value);
+    void Send(std::string_view sentence);
+    void SendOpening(std::string_view request);
 
     CModel* m_Model;
     CBaseSessionHost* m_Host;
@@ -159,6 +168,7 @@ private:
     CMarkWriter m_Writer;
 
     std::size_t m_OpeningNext = 0;
+    bool m_KeepMarks = false;  // the opening requests skip the marks (after a reconnect)
     Clock::time_point m_OpeningDue{};
     unsigned m_Reported = 0;
     bool m_PowerReply = false;

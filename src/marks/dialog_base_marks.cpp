@@ -16,6 +16,7 @@
 #include "marks/dialog_writing_coordinates.h"
 #include "marks/mark_list_model.h"
 #include "marks/voltage_log.h"
+#include "serial/link_health.h"
 #include "serial/serial_port.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_about.h"
@@ -73,6 +74,12 @@ CDialogBaseMarks::CDialogBaseMarks(QWidget* parent, CSerialPort* port, CModel* m
     connect(m_Ui->actionAbout, &QAction::triggered, this, &CDialogBaseMarks::ShowAbout);
 
     AddConsoleActions();
+    m_Link = std::make_unique<CLinkHealth>("COM" + std::to_string(model ? model->GetPortNumber() : 0),
+                                           CBaseSession::Clock::now());
+    m_LinkLabel = new CElidedLabel(this);
+    m_LinkLabel->setObjectName(QStringLiteral("labelLink"));
+    layout()->addWidget(m_LinkLabel);
+
     ApplyTexts();
     ShowPower();
 }
@@ -115,13 +122,64 @@ QString CDialogBaseMarks::Text(int id) const
 
 int CDialogBaseMarks::Read(char* buffer, int maximum)
 {
-    return m_Port ? m_Port->Read(buffer, maximum) : 0;
+    const int n = m_Port ? m_Port->Read(buffer, maximum) : 0;
+    if (n > 0)
+        m_Link->Received(CBaseSession::Clock::now());
+    return n;
 }
 
 void CDialogBaseMarks::WriteLine(std::string_view sentence)
 {
-    if (m_Port)
+    // Nothing goes out while the port is lost; the opening requests follow the reconnect.
+    if (m_Port && !LinkLost())
         m_Port->WriteLine(std::string(sentence));
+}
+
+bool CDialogBaseMarks::LinkLost() const
+{
+    return m_Link->IsLost() || (m_Port && m_Port->Lost());
+}
+
+QString CDialogBaseMarks::LinkText() const
+{
+    return m_LinkLabel->text();
+}
+
+QString CDialogBaseMarks::Aged(const std::string& reading, bool reported) const
+{
+    if (!reported)
+        return Q(reading);
+    return Q(m_Link->Aged(reading, CBaseSession::Clock::now(), m_Model ? m_Model->GetLanguageModule() : nullptr));
+}
+
+void CDialogBaseMarks::CheckLink(CBaseSession::Clock::time_point now)
+{
+    if (!m_Port)
+        return;
+    bool changed = false;
+    if (!m_Link->IsLost() && m_Port->Lost()) {
+        m_Link->PortLost(now);
+        changed = true;
+    } else if (m_Link->IsLost() && m_Link->RetryDue(now) && m_Port->Reopen()) {
+        m_Link->Reopened(now);
+        // As on opening: status, settings and versions; the operator's list stays as it is.
+        m_Session.Restart(now);
+        changed = true;
+    }
+    const auto state = m_Link->State(now);
+    const QString text = QString::fromUtf8(CLinkHealth::Symbol(state)) + QLatin1Char(' ') +
+                         Q(m_Link->Text(now, m_Model ? m_Model->GetLanguageModule() : nullptr));
+    if (text != m_LinkLabel->text()) {
+        m_LinkLabel->SetShownText(text);
+        changed = true;
+    }
+    if (changed)
+        UpdateEnabled();
+    if (const auto age = m_Link->ReadingAge(now); age != m_ShownAge) {
+        m_ShownAge = age;
+        ShowPower();
+        ShowSettings();
+    }
 }
 
 void CDialogBaseMarks::ApplyTexts()
@@ -180,16 +238,26 @@ void CDialogBaseMarks::UpdateEnabled()
 {
     // The requests and the menu wait until the opening requests are out.
     const bool ready = m_Session.OpeningDone();
-    m_Ui->buttonRead->setEnabled(ready);
-    m_Ui->buttonWrite->setEnabled(ready);
+    // While the port is lost nothing can be sent: the link line says why; files and editing stay.
+    const bool lost = LinkLost();
+    m_Ui->buttonRead->setEnabled(ready && !lost);
+    m_Ui->buttonWrite->setEnabled(ready && !lost);
+    for (QPushButton* sending : {m_Ui->buttonRead, m_Ui->buttonWrite})
+        sending->setToolTip(lost ? m_LinkLabel->text() : QString());
     m_Ui->buttonDelete->setEnabled(ready);
-    m_Ui->menuBar->setEnabled(ready);
+    m_Ui->menuBar->setEnabled(ready || lost);
+    if (lost)
+        m_Ui->actionAdvancedSettings->setEnabled(false);
+    else if (m_Started)
+        m_Ui->actionAdvancedSettings->setEnabled(
+            m_Model && (m_Model->GetDirectConnectEnabled() || m_Model->GetWriteDefaultsFlags()));
 }
 
 void CDialogBaseMarks::OnTimer()
 {
     if (m_PollingPauses > 0 || m_Closed)
         return;
+    CheckLink(CBaseSession::Clock::now());
     const SBaseTickResult r = m_Session.Tick(CBaseSession::Clock::now());
     if (r.ListChanged)
         RebuildList();
@@ -231,10 +299,10 @@ void CDialogBaseMarks::ShowSettings()
 {
     const CBaseSettings& s = m_Session.Settings();
     const unsigned reported = m_Session.ReportedMask();
-    m_Ui->labelPowerSource->SetShownText(Q(m_Texts.PowerSource(s, reported)));
-    m_Ui->labelSatellites->SetShownText(Q(m_Texts.Satellites(s, reported)));
-    m_Ui->labelStdDev->SetShownText(Q(m_Texts.StandardDeviation(s, reported)));
-    m_Ui->labelPeakSnr->SetShownText(Q(m_Texts.PeakSnr(s, reported)));
+    m_Ui->labelPowerSource->SetShownText(Aged(m_Texts.PowerSource(s, reported), reported & Reported::PowerSource));
+    m_Ui->labelSatellites->SetShownText(Aged(m_Texts.Satellites(s, reported), reported & Reported::Sats));
+    m_Ui->labelStdDev->SetShownText(Aged(m_Texts.StandardDeviation(s, reported), reported & Reported::StDev));
+    m_Ui->labelPeakSnr->SetShownText(Aged(m_Texts.PeakSnr(s, reported), reported & Reported::PeakSnr));
     m_Ui->labelWarning->SetShownText(Q(m_Texts.WarningLevel(s)));
     m_Ui->labelCritical->SetShownText(Q(m_Texts.CriticalLevel(s)));
     m_Ui->labelDischarge->SetShownText(Q(m_Texts.Discharge(s)));
@@ -244,9 +312,9 @@ void CDialogBaseMarks::ShowPower()
 {
     const CBaseStatus& s = m_Session.Status();
     const unsigned reported = m_Session.ReportedMask();
-    m_Ui->labelVoltage->SetShownText(Q(m_Texts.BatteryVoltage(s, reported)));
-    m_Ui->labelRemaining->SetShownText(Q(m_Texts.BatteryRemaining(s, reported)));
-    m_Ui->labelState->SetShownText(Q(m_Texts.BatteryState(s, reported)));
+    m_Ui->labelVoltage->SetShownText(Aged(m_Texts.BatteryVoltage(s, reported), reported & Reported::Voltage));
+    m_Ui->labelRemaining->SetShownText(Aged(m_Texts.BatteryRemaining(s, reported), reported & Reported::BatteryTime));
+    m_Ui->labelState->SetShownText(Aged(m_Texts.BatteryState(s, reported), reported & Reported::Voltage));
 }
 
 void CDialogBaseMarks::ShowConfirmation(const QString& text)
@@ -277,6 +345,13 @@ void CDialogBaseMarks::OnWrite()
         m_WritePaused = false;
         ResumePolling();
     }
+    if (m_WriteCut) {
+        const auto [sent, total] = *m_WriteCut;
+        m_WriteCut.reset();
+        CPrompter::Current().Error(this, Text(StringIds::WriteCutByLostLink)
+                                             .replace(QStringLiteral("%1"), QString::number(sent))
+                                             .replace(QStringLiteral("%2"), QString::number(total)));
+    }
 }
 
 bool CDialogBaseMarks::WriteStep()
@@ -286,7 +361,22 @@ bool CDialogBaseMarks::WriteStep()
         m_WritePaused = true;
         PausePolling();
     }
-    if (m_Session.WriteStep(CBaseSession::Clock::now()))
+    // A lost port ends the run at once: the step that found it gone sent nothing.
+    const std::size_t sentBefore = m_Session.WriteSent();
+    const bool lostBefore = LinkLost();
+    const bool more = !lostBefore && m_Session.WriteStep(CBaseSession::Clock::now());
+    if (LinkLost()) {
+        const std::size_t total = m_Session.WriteRunning() ? m_Session.WriteTotal() : m_Session.Marks().Size();
+        m_WriteCut = std::make_pair(lostBefore ? m_Session.WriteSent() : sentBefore, total);
+        m_Session.AbortWrite();
+        m_Session.CancelConfirmation();
+        m_WritePaused = false;
+        ResumePolling();
+        // The link line says why before the failure is reported.
+        CheckLink(CBaseSession::Clock::now());
+        return false;
+    }
+    if (more)
         return true;
     m_WritePaused = false;
     ResumePolling();

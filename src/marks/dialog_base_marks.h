@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,8 @@
 namespace Ui {
 class CDialogBaseMarks;
 }
+class CElidedLabel;
+class CLinkHealth;
 class CModel;
 class CSerialPort;
 class CMarkListModel;
@@ -36,6 +40,8 @@ public:
     // False while a write run has the port.
     bool PollingActive() const { return m_Timer.isActive(); }
     const std::string& LastPath() const { return m_LastPath; }
+    // The link line as shown ("Link: receiving", "Connection lost - waiting for COM5...").
+    QString LinkText() const;
 
     void done(int result) override;
 
@@ -80,6 +86,13 @@ private:
     // Shown after the current tick, never inside one.
     void PostError(const QString& text);
 
+    // Each tick: notices a lost port, tries it again once a second, and redraws the link line and
+    // the age of the readings.
+    void CheckLink(CBaseSession::Clock::time_point now);
+    bool LinkLost() const;
+    // A reading with its age appended while the link is silent or lost.
+    QString Aged(const std::string& reading, bool reported) const;
+
     int Read(char* buffer, int maximum) override;
     void WriteLine(std::string_view sentence) override;
     QString Text(int id) const;
@@ -103,4 +116,9 @@ private:
     bool m_LoggingActive = false;
     // Last path chosen in any of this dialog's file dialogs (mark files and the voltage log).
     std::string m_LastPath;
+    std::unique_ptr<CLinkHealth> m_Link;
+    CElidedLabel* m_LinkLabel = nullptr;
+    std::optional<int> m_ShownAge;
+    // A write run the lost port cut short: marks sent, marks in the run.
+    std::optional<std::pair<std::size_t, std::size_t>> m_WriteCut;
 };

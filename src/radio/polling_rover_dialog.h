@@ -2,7 +2,9 @@
 
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +12,8 @@
 #include "radio/radio_dialog_support.h"
 #include "radio/signal_poller.h"
 
+class CElidedLabel;
+class CLinkHealth;
 class QLabel;
 
 // What the Microhard and Maxstream rover dialogs share: a polling thread that reads the received
@@ -24,6 +28,8 @@ public:
     ~CPollingRoverDialog() override;
 
     const CSignalPoller& Poller() const { return m_Poller; }
+    // The link line as shown ("Link: receiving", "Connection lost - waiting for COM5...").
+    QString LinkText() const;
 
 protected:
     // What a maker's radio needs for its background reading.
@@ -56,13 +62,32 @@ protected:
     // radio is sent back to data mode and, with `resume`, the thread reads on.
     SCommitResult CommitWithPollerStopped(const std::vector<SCommitStep>& steps, bool resume);
 
+    // The port came back: by default the polling thread starts again (its cycle escapes into
+    // command mode itself).
+    virtual void OnReconnected() { StartPoller(); }
+
 private:
+    // The link timer: notices a lost port, stops the thread, tries the port once a second.
+    void CheckLink();
+
     SPolling m_Polling;
     QWidget* m_WaitPanel = nullptr;
     QLabel* m_Signal = nullptr;
     QLabel* m_SignalCaption = nullptr;
     QTimer m_Timer;
     int m_ShownLevel = 0;
-    CSerialRadioLink m_ThreadLink;  // plain sleeps; outlives the poller that borrows it
+    // Plain sleeps; outlives the poller that borrows it. Notes when bytes arrive, for the link line.
+    class CWatchedLink : public CSerialRadioLink {
+    public:
+        using CSerialRadioLink::CSerialRadioLink;
+        std::string Read(std::size_t maximum) override;
+        std::atomic<long long> LastReceivedNs{0};
+    };
+    CWatchedLink m_ThreadLink;
+    std::unique_ptr<CLinkHealth> m_Health;
+    CElidedLabel* m_LinkLabel = nullptr;
+    QTimer m_LinkTimer;
+    long long m_SeenReceivedNs = 0;
+    bool m_SignalStale = false;
     CSignalPoller m_Poller;
 };

@@ -15,6 +15,7 @@
 #include "radio/radio_timing.h"
 #include "serial/pump_wait.h"
 #include "ui/dialog_serial_console.h"
+#include "serial/serial_port.h"
 #include "ui/display_text.h"
 #include "ui/prompter.h"
 #include "ui/string_table.h"
@@ -155,7 +156,10 @@ void CRadioDialog::ShowReadFailed(const SQueryResult& result)
 
 void CRadioDialog::ShowNotConfirmed(const SCommitResult& result)
 {
-    const QString answer = result.Answer.empty() ? Text(StringIds::NoAnswer) : RadioText(result.Answer);
+    // A pulled cable is the reason, not the radio's silence.
+    const bool lost = m_Port && m_Port->Lost();
+    const QString answer = lost ? Text(StringIds::ConnectionLost)
+                                : result.Answer.empty() ? Text(StringIds::NoAnswer) : RadioText(result.Answer);
     QString text = Text(StringIds::ChangesNotConfirmed);
     // The translation keeps the two %s; fill them in order without reading % in the radio's text.
     const int first = text.indexOf(QLatin1String("%s"));

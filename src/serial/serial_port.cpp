@@ -4,13 +4,18 @@
 #include <chrono>
 #include <thread>
 
+#include <climits>
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include "serial/port_errors.h"
 #include "serial/serial_enum.h"
 
 namespace {
@@ -126,6 +131,11 @@ bool CSerialPort::Open(int portNumber, int baudRate)
         return true;
     }
     m_Tap.Event("port opened COM" + std::to_string(portNumber));
+    m_PortNumber = portNumber;
+    m_BaudRate = baudRate;
+    char real[PATH_MAX];
+    m_Path = ::realpath(path.c_str(), real) ? real : path;
+    m_Lost.store(false);
     return true;
 }
 
@@ -169,15 +179,21 @@ bool CSerialPort::Send(const char* bytes, std::size_t length)
         }
         if (w < 0 && errno == EINTR)
             continue;
-        if (w < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            break; // device gone (EIO after hang-up, ENXIO after unplugging)
+        if (w < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            if (IsLostPortErrno(errno))
+                MarkLost(); // EIO after hang-up, ENXIO after unplugging
+            break;
+        }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             break;
         short revents = 0;
         const int r = PollFor(fd, POLLOUT, static_cast<int>(left.count()), revents);
-        if (r < 0 || (revents & (POLLHUP | POLLERR | POLLNVAL)))
+        if (r < 0 || (revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            if (revents & (POLLHUP | POLLNVAL))
+                MarkLost();
             break;
+        }
     }
     if (done == length) {
         m_Tap.Sent(bytes, length);
@@ -213,7 +229,17 @@ int CSerialPort::Read(char* buffer, int maximum)
         }
         if (r < 0 && errno == EINTR)
             continue;
-        return 0; // nothing waiting (EAGAIN), hung up (0 or EIO) or another error
+        if (r < 0 && IsLostPortErrno(errno)) {
+            MarkLost();
+            return 0;
+        }
+        // A hung-up terminal reads as an empty one; only poll and the device node tell them apart.
+        short revents = 0;
+        struct stat node{};
+        if ((PollFor(fd, POLLIN, 0, revents) > 0 && (revents & (POLLHUP | POLLNVAL))) ||
+            (!m_Path.empty() && ::stat(m_Path.c_str(), &node) != 0 && errno == ENOENT))
+            MarkLost();
+        return 0; // nothing waiting, or the device is gone
     }
 }
 

@@ -49,6 +49,12 @@ public:
     // Bytes waiting to be read (0 when closed or unknown).
     int Available() const;
     bool IsOpen() const;
+    // True once a read or write found the device gone (read or write failing as a pulled adapter
+    // does, a hang-up, the device node removed); a silent line never counts. Open clears it.
+    bool Lost() const { return m_Lost.load(); }
+    // Closes the port and opens the COM number of the last Open again at its speed, resolving an
+    // alias afresh (a by-id link follows the adapter to its new device). False while it is absent.
+    bool Reopen();
 
     // Every byte read or written, and the opening and closing, in wire order (see wire_tap.h).
     CWireTap& Tap() { return m_Tap; }
@@ -68,6 +74,11 @@ private:
 #else
     std::atomic<int> m_fd{-1};
 #endif
+    void MarkLost() { m_Lost.store(true); }
+    std::atomic<bool> m_Lost{false};
+    int m_PortNumber = 0;
+    int m_BaudRate = 0;
+    std::string m_Path;  // the device the alias or numbering gave at Open
     // Held by every call that uses the device; Close takes it before closing.
     mutable std::mutex m_Io;
     CWireTap m_Tap;

@@ -13,6 +13,7 @@
 #endif
 #include <windows.h>
 
+#include "serial/port_errors.h"
 #include "serial/serial_enum.h"
 
 namespace {
@@ -109,6 +110,9 @@ bool CSerialPort::Open(int portNumber, int baudRate)
     if (m_win.compare_exchange_strong(expected, port.get())) {
         port.release();
         m_Tap.Event("port opened COM" + std::to_string(portNumber));
+        m_PortNumber = portNumber;
+        m_BaudRate = baudRate;
+        m_Lost.store(false);
     }
     return true;
 }
@@ -158,8 +162,11 @@ bool CSerialPort::Send(const char* bytes, std::size_t length)
             done += written;
             continue;
         }
-        if (::GetLastError() != ERROR_IO_PENDING)
-            break; // device gone
+        if (const DWORD error = ::GetLastError(); error != ERROR_IO_PENDING) {
+            if (IsLostPortWin32Error(error))
+                MarkLost();
+            break;
+        }
         done += port->Finish(ov, static_cast<DWORD>(left));
     }
     if (done == length) {
@@ -189,15 +196,24 @@ int CSerialPort::Read(char* buffer, int maximum)
     // Also clears a pending line error, which would otherwise stop all further reads.
     DWORD errors = 0;
     COMSTAT stat{};
-    if (!::ClearCommError(port->handle, &errors, &stat) || stat.cbInQue == 0)
+    if (!::ClearCommError(port->handle, &errors, &stat)) {
+        // The one call made on every tick: an unplugged adapter fails it at once.
+        if (IsLostPortWin32Error(::GetLastError()))
+            MarkLost();
+        return 0;
+    }
+    if (stat.cbInQue == 0)
         return 0;
     const DWORD wanted = std::min<DWORD>(stat.cbInQue, static_cast<DWORD>(maximum));
     DWORD got = 0;
     OVERLAPPED& ov = port->read;
     ov.Offset = ov.OffsetHigh = 0;
     if (!::ReadFile(port->handle, buffer, wanted, &got, &ov)) {
-        if (::GetLastError() != ERROR_IO_PENDING)
+        if (const DWORD error = ::GetLastError(); error != ERROR_IO_PENDING) {
+            if (IsLostPortWin32Error(error))
+                MarkLost();
             return 0;
+        }
         got = port->Finish(ov, kReadTimeoutMs);
     }
     m_Tap.Received(buffer, got);

@@ -26,3 +26,11 @@ int CSerialPort::WriteLine(const std::string& text)
     line.append(text).append("\r\n");
     return Send(line.data(), line.size()) ? static_cast<int>(text.size()) : -1;
 }
+
+bool CSerialPort::Reopen()
+{
+    if (m_PortNumber <= 0)
+        return false;
+    Close();
+    return Open(m_PortNumber, m_BaudRate);
+}

@@ -200,6 +200,13 @@ constexpr SStringEntry kAddedTexts[] = {
     {StringIds::SessionLogFiles, "Session Logs(*.log);;All Files(*.*)"},
     {StringIds::ConsoleTextFiles, "Text Files(*.txt);;All Files(*.*)"},
     {StringIds::ConsoleSelectAll, "Select All Rows"},
+    {450, "Link: receiving"},
+    {451, "No answer for %1 s"},
+    {452, "Connection lost - waiting for %1\u2026"},
+    {453, "Reconnected after %1 s"},
+    {454, "(%1 s ago)"},
+    {455, "Write Coordinates failed: the connection was lost after %1 of %2 marks. The base may hold only part of the list; write again when the link is back."},
+    {456, "the connection was lost"},
 };
 
 }  // namespace

@@ -142,6 +142,14 @@ constexpr int NoAnswerOnPort = 708;
 constexpr int WriteDefaultsReplaces = 709;
 constexpr int WriteDefaultsReplacesUnknown = 710;
 constexpr int ResetAndWrite = 711;
+// Link health and reconnecting (450-499).
+constexpr int LinkReceiving = 450;
+constexpr int LinkSilent = 451;         // %1: seconds
+constexpr int LinkLost = 452;           // %1: the port ("COM5")
+constexpr int LinkReconnected = 453;    // %1: seconds
+constexpr int ReadingAge = 454;         // %1: seconds
+constexpr int WriteCutByLostLink = 455; // %1 of %2 marks
+constexpr int ConnectionLost = 456;
 }  // namespace StringIds
 
 struct SStringEntry {

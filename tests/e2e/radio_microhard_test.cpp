@@ -205,6 +205,38 @@ private slots:
         QVERIFY(sent.find("AT&W") == std::string::npos);
         QVERIFY(sent.find("ATO\r\nATO\r\nATCN\r\n$KBASE,PASSTHROUGH,0\r\n") != std::string::npos);
     }
+
+    void roverAcrossUnplugAndReplug()
+    {
+        SimProcess sim(Microhard("rover", {"--guard-ms", "100", "--unplug-after", "14", "--replug-after", "3"}));
+        QVERIFY(sim.Started());
+        std::vector<SRadioMessage> messages;
+        CRadioSession s(sim, messages);
+        const int result = s.Run([&](CRadioDialog& d) {
+            auto& rover = static_cast<CDialogMicrohardRover&>(d);
+            auto* link = Find<QLabel>(&d, "labelLink");
+            auto* signal = Find<QLabel>(&d, "labelSignal");
+            auto* commit = Find<QPushButton>(&d, "buttonCommit");
+            const QString com = QStringLiteral("COM%1").arg(sim.ComNumber());
+            QVERIFY(WaitUntil([&] { return signal->text().endsWith("dBm"); }, 10000));
+            QVERIFY(link->text().endsWith("Link: receiving"));
+            // Pulled: the thread ends, the reading is not shown as live, Commit waits for the link.
+            QVERIFY(WaitUntil([&] { return link->text().endsWith("waiting for " + com + QChar(0x2026)); }, 20000));
+            QCOMPARE(link->accessibleName(), link->text());
+            QVERIFY(!rover.Poller().Running());
+            QVERIFY(!commit->isEnabled());
+            QVERIFY(WaitUntil([&] { return signal->text() == "No Signal"; }, 6000));
+            // Back: polling starts again and the signal is read afresh.
+            QVERIFY(WaitUntil([&] { return link->text().contains(QRegularExpression("Reconnected after [0-9]+ s$")); }, 8000));
+            QVERIFY(rover.Poller().Running());
+            QVERIFY(commit->isEnabled());
+            QVERIFY(WaitUntil([&] { return signal->text().endsWith("dBm"); }, 10000));
+            QVERIFY(messages.empty());
+            d.close();
+            QVERIFY(!rover.Poller().Running());
+        });
+        QCOMPARE(result, int(QDialog::Rejected));
+    }
 };
 
 QTEST_MAIN(RadioMicrohardTest)

@@ -98,6 +98,16 @@ TEST_F(BaseSessionTest, OpeningRequestsGoOutTwentyMillisecondsApartThenTheRotati
     for (int i = 0; i < 60; ++i)
         again.Tick(T0 + i * 10ms);
     EXPECT_EQ(second.Texts().back(), "$KBASE,STDEV");
+
+    // After a reconnect the same requests go out but the marks: the operator's list is kept.
+    FakeHost third;
+    CBaseSession reopened(&Model, &third, &Log);
+    reopened.Restart(T0);
+    for (int i = 1; i <= 12; ++i)
+        reopened.Tick(T0 + i * 10ms);
+    EXPECT_TRUE(reopened.OpeningDone());
+    EXPECT_EQ(third.Texts(), (std::vector<std::string>{"$JRTK,17", "$KBASE,CONFIG", "$KBASE,VERSION",
+                                                       "$KBASE,BOOTVERSION", "$JI"}));
 }
 
 TEST_F(BaseSessionTest, LinesShowNotAvailableUntilReportedThenTheBasesValues)

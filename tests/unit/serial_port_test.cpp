@@ -352,3 +352,41 @@ TEST_F(SerialPortTest, CloseWaitsForAWriteInProgress)
 }
 
 } // namespace
+
+TEST_F(SerialPortTest, PulledPortIsLostASilentOneIsNotAndReopenFollowsTheAlias)
+{
+    CSerialPort port;
+    EXPECT_FALSE(port.Reopen());  // never opened: nothing to open again
+    ASSERT_TRUE(port.Open(7, 9600));
+    char buf[64];
+    EXPECT_EQ(port.Read(buf, sizeof buf), 0);
+    EXPECT_FALSE(port.Lost());
+
+    CloseMaster();
+    EXPECT_EQ(port.Read(buf, sizeof buf), 0);
+    EXPECT_TRUE(port.Lost());
+    EXPECT_FALSE(port.Reopen());  // the alias points at a terminal that is gone
+    EXPECT_FALSE(port.IsOpen());
+
+    // The cable comes back on another terminal under the same COM number.
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(m_master, 0);
+    ASSERT_EQ(::grantpt(m_master), 0);
+    ASSERT_EQ(::unlockpt(m_master), 0);
+    fs::remove(fs::path(m_dir) / "com7");
+    fs::create_symlink(::ptsname(m_master), fs::path(m_dir) / "com7");
+    ASSERT_TRUE(port.Reopen());
+    EXPECT_FALSE(port.Lost());
+    termios t{};
+    int fd = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::tcgetattr(fd, &t), 0);
+    ::close(fd);
+    EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B9600));
+    EXPECT_EQ(port.WriteLine("$JRTK,17"), 8);
+    EXPECT_EQ(FromPort(10), "$JRTK,17\r\n");
+    // A write that finds the device gone marks it lost too.
+    CloseMaster();
+    EXPECT_EQ(port.WriteLine("$JRTK,17"), -1);
+    EXPECT_TRUE(port.Lost());
+}

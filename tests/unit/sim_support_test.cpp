@@ -89,10 +89,24 @@ TEST(SimOptions, DefaultsValuesAndErrors)
 
     for (std::vector<std::string> bad : {std::vector<std::string>{"--com"}, {"--com", "0"}, {"--com", "x"},
                                          {"--radio", "motorola"}, {"--receiver", "BASE"}, {"--exit-after", "-1"},
-                                         {"--guard-ms", "0"}, {"--bogus"}}) {
+                                         {"--guard-ms", "0"}, {"--bogus"}, {"--unplug-after", "0"},
+                                         {"--replug-after", "1"}}) {
         SSimOptions fresh;
         EXPECT_FALSE(ParseSimOptions(bad, fresh, error)) << bad[0];
         EXPECT_FALSE(error.empty());
+    }
+    // The pulled cable: once, once and back, or again and again (back after 2 s unless told).
+    const struct { std::vector<std::string> args; double unplug, replug, every; } cables[] = {
+        {{"--unplug-after", "3"}, 3, 0, 0},
+        {{"--unplug-after", "3", "--replug-after", "1.5"}, 3, 1.5, 0},
+        {{"--unplug-every", "4"}, 4, 2, 4},
+        {{"--unplug-after", "1", "--unplug-every", "4", "--replug-after", "3"}, 1, 3, 4},
+    };
+    for (const auto& c : cables) {
+        SSimOptions fresh;
+        ASSERT_TRUE(ParseSimOptions(c.args, fresh, error)) << error;
+        EXPECT_EQ(std::tie(fresh.unplugAfterSeconds, fresh.replugAfterSeconds, fresh.unplugEverySeconds),
+                  std::tie(c.unplug, c.replug, c.every)) << c.args[0];
     }
     SSimOptions help;
     ASSERT_TRUE(ParseSimOptions({"--help"}, help, error));
