@@ -13,6 +13,7 @@
 namespace Ui {
 class CDialogBaseMarks;
 }
+class CMarkExchangeActions;
 class CModel;
 class CSerialPort;
 class QTreeWidget;
@@ -92,4 +93,11 @@ private:
     bool m_LoggingActive = false;
     // Last path chosen in any of this dialog's file dialogs (mark files and the voltage log).
     std::string m_LastPath;
+
+    // File > Export..., Export Selected... and Import... (point files of other programs).
+    void CreateExchangeActions();
+    CMarkExchangeActions* m_Exchange = nullptr;
+
+public:
+    CMarkExchangeActions* Exchange() const { return m_Exchange; }
 };

@@ -78,7 +78,7 @@ constexpr int WritingCoordinates = 216;
 // Texts this program added after the classic table (ids 152-216). Each feature has its own block of
 // ids so that translations of one never shift another:
 //   300-309 base configuration dialog, 310-319 advanced settings, 320-329 map,
-//   330-349 radio dialogs, 350-359 connection and port messages.
+//   330-349 radio dialogs, 350-359 connection and port messages, 500-549 import and export of marks.
 namespace StringIds {
 // Base configuration dialog.
 constexpr int MarksConfirmed = 300;
@@ -97,6 +97,30 @@ constexpr int ChangesNotConfirmed = 330;  // "%s - %s": the command, what the ra
 constexpr int RadioIdOutOfRange = 331;
 constexpr int NoAnswer = 332;
 constexpr int DirectNeedsMicrohard = 350;
+// Import and export of marks (500-549).
+constexpr int ExportMarks = 500;
+constexpr int ExportSelectedMarks = 501;
+constexpr int ImportMarks = 502;
+constexpr int ImportQuestion = 503;
+constexpr int ImportSkipped = 504;
+constexpr int ImportAtLine = 505;
+constexpr int ImportAtPoint = 506;
+constexpr int ImportNoLatitude = 507;
+constexpr int ImportNoLongitude = 508;
+constexpr int ImportLatitudeNotNumber = 509;
+constexpr int ImportLongitudeNotNumber = 510;
+constexpr int ImportAltitudeNotNumber = 511;
+constexpr int ImportLatitudeOutOfRange = 512;
+constexpr int ImportLongitudeOutOfRange = 513;
+constexpr int ImportAltitudeOutOfRange = 514;
+constexpr int ImportMoreSkipped = 515;
+constexpr int ImportMissingAltitude = 516;
+constexpr int ImportAlreadyListed = 517;
+constexpr int ImportNames = 518;
+constexpr int ImportButton = 519;
+constexpr int ImportNothingUsable = 520;
+constexpr int ExportNothingSelected = 521;
+constexpr int PointFiles = 522;
 }  // namespace StringIds
 
 struct SStringEntry {

@@ -3,6 +3,8 @@
 #include <functional>
 #include <utility>
 
+#include <QStringList>
+
 #include "ui/prompter.h"
 
 // Answers the program's questions while it lives: no file is chosen, and every message box goes to
@@ -16,9 +18,25 @@ public:
     CRecordingPrompter(const CRecordingPrompter&) = delete;
     CRecordingPrompter& operator=(const CRecordingPrompter&) = delete;
 
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return NextFile(); }
+    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return NextFile(); }
     void Message(QWidget*, QMessageBox::Icon icon, const QString& text) override { m_OnMessage(icon, text); }
+    bool Question(QWidget*, const QString& text, const QString& accept, const QString&) override
+    {
+        Questions.push_back(text);
+        return Answers.isEmpty() ? false : Answers.takeFirst() == accept;
+    }
+
+    // Chosen in turn by the file dialogs; none (cancelled) once used up.
+    QStringList Files;
+    // Questions asked, and the buttons to answer them with in turn (Cancel once used up).
+    QStringList Questions;
+    QStringList Answers;
+
+private:
+    QString NextFile() { return Files.isEmpty() ? QString() : Files.takeFirst(); }
+
+public:
 
 private:
     Handler m_OnMessage;
