@@ -4,9 +4,9 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include <unistd.h>
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 #include "marks/mark_exchange.h"
