@@ -15,6 +15,7 @@
 #include "marks/coordinate_panel.h"
 #include "marks/dialog_writing_coordinates.h"
 #include "marks/mark_list_model.h"
+#include "marks/mark_exchange_actions.h"
 #include "marks/voltage_log.h"
 #include "serial/link_health.h"
 #include "serial/serial_port.h"
@@ -72,6 +73,7 @@ CDialogBaseMarks::CDialogBaseMarks(QWidget* parent, CSerialPort* port, CModel* m
     connect(m_Ui->actionVoltageLogging, &QAction::toggled, this, &CDialogBaseMarks::OnVoltageLogging);
     connect(m_Ui->actionAdvancedSettings, &QAction::triggered, this, &CDialogBaseMarks::OpenAdvancedSettings);
     connect(m_Ui->actionAbout, &QAction::triggered, this, &CDialogBaseMarks::ShowAbout);
+    CreateExchangeActions();
 
     AddConsoleActions();
     m_Link = std::make_unique<CLinkHealth>("COM" + std::to_string(model ? model->GetPortNumber() : 0),
@@ -499,4 +501,17 @@ void CDialogBaseMarks::OnVoltageLogging(bool on)
         return;
     }
     SetLoggingChecked(true);
+}
+
+void CDialogBaseMarks::CreateExchangeActions()
+{
+    m_Exchange = new CMarkExchangeActions(
+        this, m_Ui->menuFile, m_Ui->actionClose, m_Session.Marks(), m_LastPath, [this](int id) { return Text(id); },
+        [this] {
+            std::vector<CMark> selected;
+            for (const QTreeWidgetItem* item : m_Ui->treeMarks->selectedItems())
+                selected.emplace_back(item->text(ColLatitude).toStdString(), item->text(ColLongitude).toStdString(),
+                                      item->text(ColAltitude).toStdString());
+            return selected;
+        });
 }

@@ -18,6 +18,7 @@ class CDialogBaseMarks;
 }
 class CElidedLabel;
 class CLinkHealth;
+class CMarkExchangeActions;
 class CModel;
 class CSerialPort;
 class CMarkListModel;
@@ -121,4 +122,11 @@ private:
     std::optional<int> m_ShownAge;
     // A write run the lost port cut short: marks sent, marks in the run.
     std::optional<std::pair<std::size_t, std::size_t>> m_WriteCut;
+
+    // File > Export..., Export Selected... and Import... (point files of other programs).
+    void CreateExchangeActions();
+    CMarkExchangeActions* m_Exchange = nullptr;
+
+public:
+    CMarkExchangeActions* Exchange() const { return m_Exchange; }
 };

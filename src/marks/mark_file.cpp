@@ -122,12 +122,15 @@ bool Walk(std::string_view bytes, const std::string& name, std::string& error, S
 
 // The whole file, when it is a regular file of at most MaxFileBytes. Anything else (a folder, a
 // device that never ends, a FIFO that would block) is refused before a byte is read.
-bool ReadFileBytes(const std::filesystem::path& path, const std::string& name, std::string& bytes,
-                   std::string& error)
+}  // namespace
+
+bool CMarkFile::ReadBytes(const std::filesystem::path& path, std::string& bytes, std::string& error,
+                          const std::string& kind)
 {
-    const std::string tooLarge = name + " is too large for a mark file (more than " +
+    const std::string name = PathToUtf8(path);
+    const std::string tooLarge = name + " is too large for " + kind + " (more than " +
                                  std::to_string(CMarkFile::MaxFileBytes / (1024 * 1024)) + " MiB).";
-    const std::string notFile = name + " is not a mark file: it is not a regular file.";
+    const std::string notFile = name + " is not " + kind + ": it is not a regular file.";
 #ifdef VARNEL_HAVE_FSYNC
     // Non-blocking, so that opening a FIFO returns at once instead of waiting for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -203,8 +206,6 @@ bool ReadFileBytes(const std::filesystem::path& path, const std::string& name, s
 #endif
 }
 
-}  // namespace
-
 std::string CMarkFile::Encode(const CMarkList& marks, const SBatterySettings& battery)
 {
     CArchiveWriter ar;
@@ -247,7 +248,7 @@ bool CMarkFile::Load(const std::filesystem::path& path, ELoadMode mode, CMarkLis
 {
     const std::string name = PathToUtf8(path);
     std::string bytes;
-    if (!ReadFileBytes(path, name, bytes, error))
+    if (!ReadBytes(path, bytes, error))
         return false;
     // Checked in full first, without keeping the marks: a file of millions of tiny or repeated
     // records would otherwise cost many times its size before the list drops the duplicates.
@@ -265,8 +266,12 @@ bool CMarkFile::Load(const std::filesystem::path& path, ELoadMode mode, CMarkLis
 bool CMarkFile::Save(const std::filesystem::path& path, const CMarkList& marks, const CBaseSettings& settings,
                      std::string& error)
 {
+    return WriteAtomically(path, Encode(marks, settings.GetBattery()), error);
+}
+
+bool CMarkFile::WriteAtomically(const std::filesystem::path& path, std::string_view bytes, std::string& error)
+{
     const std::string name = PathToUtf8(path);
-    const std::string bytes = Encode(marks, settings.GetBattery());
     // Through a symbolic link the file it points to is replaced and the link stays.
     std::filesystem::path target = path;
     std::error_code linkError;

@@ -48,6 +48,13 @@ public:
     // changes and error names the file and the fault. Memory stays near the file's size.
     static bool Load(const std::filesystem::path& path, ELoadMode mode, CMarkList& marks, CBaseSettings& settings,
                      std::string& error);
+    // The whole file when it is a regular file of at most MaxFileBytes; anything else (a folder, a
+    // FIFO, a device) is refused before a byte is read. Errors name the file and call it `kind`.
+    static bool ReadBytes(const std::filesystem::path& path, std::string& bytes, std::string& error,
+                          const std::string& kind = "a mark file");
+    // Writes a temporary file beside the target and renames it over the target (through a symbolic
+    // link, the file it points to); an existing file keeps its permissions. Errors name the file.
+    static bool WriteAtomically(const std::filesystem::path& path, std::string_view bytes, std::string& error);
     // Applies contents that were read in full.
     static void Apply(const SMarkFileContents& contents, ELoadMode mode, CMarkList& marks, CBaseSettings& settings);
 };

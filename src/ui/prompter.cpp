@@ -34,6 +34,40 @@ public:
         box.exec();
         return box.clickedButton() == accept;
     }
+    QString SaveFileNameFiltered(QWidget* parent, const QString& initial, const QString& filters,
+                                 QString& selectedFilter) override
+    {
+        QFileDialog dialog(parent);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilter(filters);
+        // The suffix follows the filter, so the overwrite question is asked about the real name.
+        const auto suffixOf = [](const QString& filter) {
+            const qsizetype star = filter.indexOf(QStringLiteral("*."));
+            return star < 0 ? QString() : filter.mid(star + 2).section(QLatin1Char(' '), 0, 0).remove(QLatin1Char(')'));
+        };
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+        dialog.setDefaultSuffix(suffixOf(dialog.selectedNameFilter()));
+        if (!initial.isEmpty())
+            dialog.selectFile(initial);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        selectedFilter = dialog.selectedNameFilter();
+        return dialog.selectedFiles().first();
+    }
+    bool Question(QWidget* parent, const QString& text, const QString& accept, const QString& reject) override
+    {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Varnel Link Manager"), text, QMessageBox::NoButton,
+                        parent);
+        box.setTextFormat(Qt::PlainText);
+        QPushButton* yes = box.addButton(accept, QMessageBox::AcceptRole);
+        QPushButton* no = box.addButton(reject, QMessageBox::RejectRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
 
 private:
     static QString Ask(QWidget* parent, const QString& initial, const QString& filter, const QString& suffix,

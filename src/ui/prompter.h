@@ -26,6 +26,21 @@ public:
     // Cancel (the default button). Plain text. A prompter that asks nobody lets it go ahead.
     virtual bool Question(QWidget* parent, const QString& text, const QString& acceptText);
 
+    // A file to save to, offering several filters ("CSV (*.csv);;GPX (*.gpx)"): the suffix follows
+    // the chosen filter, which comes back in selectedFilter. By default SaveFileName without a suffix.
+    virtual QString SaveFileNameFiltered(QWidget* parent, const QString& initial, const QString& filters,
+                                         QString& selectedFilter)
+    {
+        (void)selectedFilter;
+        return SaveFileName(parent, initial, filters, QString());
+    }
+    // A question with two answers (plain text); true for `accept`. By default the safe answer, false.
+    virtual bool Question(QWidget* parent, const QString& text, const QString& accept, const QString& reject)
+    {
+        (void)parent, (void)text, (void)accept, (void)reject;
+        return false;
+    }
+
     // The prompter in use: the platform's unless a test set another.
     static CPrompter& Current();
     // nullptr returns to the platform's.

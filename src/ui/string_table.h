@@ -80,6 +80,7 @@ constexpr int WritingCoordinates = 216;
 // ids so that translations of one never shift another:
 //   300-309 base configuration dialog, 310-319 advanced settings, 320-329 map,
 //   330-349 radio dialogs, 350-359 connection and port messages, 400-449 serial console.
+//   330-349 radio dialogs, 350-359 connection and port messages, 500-549 import and export of marks.
 namespace StringIds {
 // Base configuration dialog.
 constexpr int MarksConfirmed = 300;
@@ -150,6 +151,30 @@ constexpr int LinkReconnected = 453;    // %1: seconds
 constexpr int ReadingAge = 454;         // %1: seconds
 constexpr int WriteCutByLostLink = 455; // %1 of %2 marks
 constexpr int ConnectionLost = 456;
+// Import and export of marks (500-549).
+constexpr int ExportMarks = 500;
+constexpr int ExportSelectedMarks = 501;
+constexpr int ImportMarks = 502;
+constexpr int ImportQuestion = 503;
+constexpr int ImportSkipped = 504;
+constexpr int ImportAtLine = 505;
+constexpr int ImportAtPoint = 506;
+constexpr int ImportNoLatitude = 507;
+constexpr int ImportNoLongitude = 508;
+constexpr int ImportLatitudeNotNumber = 509;
+constexpr int ImportLongitudeNotNumber = 510;
+constexpr int ImportAltitudeNotNumber = 511;
+constexpr int ImportLatitudeOutOfRange = 512;
+constexpr int ImportLongitudeOutOfRange = 513;
+constexpr int ImportAltitudeOutOfRange = 514;
+constexpr int ImportMoreSkipped = 515;
+constexpr int ImportMissingAltitude = 516;
+constexpr int ImportAlreadyListed = 517;
+constexpr int ImportNames = 518;
+constexpr int ImportButton = 519;
+constexpr int ImportNothingUsable = 520;
+constexpr int ExportNothingSelected = 521;
+constexpr int PointFiles = 522;
 }  // namespace StringIds
 
 struct SStringEntry {

@@ -18,18 +18,32 @@ public:
     CRecordingPrompter(const CRecordingPrompter&) = delete;
     CRecordingPrompter& operator=(const CRecordingPrompter&) = delete;
 
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return NextFile(); }
+    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return NextFile(); }
     void Message(QWidget*, QMessageBox::Icon icon, const QString& text) override { m_OnMessage(icon, text); }
-    // Every question is kept; the answer is Answer's (yes unless a test says otherwise).
+    // Every question is kept. Question with one answer: Answer (yes unless a test says otherwise);
+    // with two: Answers in turn (Cancel once used up).
     bool Question(QWidget*, const QString& text, const QString&) override
     {
         Questions.push_back(text);
         return Answer;
     }
+    bool Question(QWidget*, const QString& text, const QString& accept, const QString&) override
+    {
+        Questions.push_back(text);
+        return Answers.isEmpty() ? false : Answers.takeFirst() == accept;
+    }
 
+    // Chosen in turn by the file dialogs; none (cancelled) once used up.
+    QStringList Files;
     QStringList Questions;
     bool Answer = true;
+    QStringList Answers;
+
+private:
+    QString NextFile() { return Files.isEmpty() ? QString() : Files.takeFirst(); }
+
+public:
 
 private:
     Handler m_OnMessage;
