@@ -35,6 +35,12 @@ std::string SimUsage()
            "  --refuse COMMAND        the radio answers ERROR to command lines beginning with COMMAND\n"
            "  --command-idle-ms N     AT radios leave command mode after N ms without a byte\n"
            "  --reply-pieces N        replies go out in pieces of N bytes, 50 ms apart\n"
+           "  --nmea on|gga|off       NMEA at start: all streams, GGA only (default), none until asked\n"
+           "  --noise-m M             scatter of the fixes, 1 sigma in metres (default 1.5)\n"
+           "  --offset-m N            the antenna stands N metres north of the reference position\n"
+           "  --fix-quality N         GGA fix quality 0-9 (default 1)\n"
+           "  --nmea-damage-every K   every K-th NMEA sentence gets a wrong checksum\n"
+           "  --nmea-interval-ms N    NMEA epoch in ms (default 1000; shorter for quick tests)\n"
            "  --help                  this text\n";
 }
 
@@ -124,6 +130,34 @@ bool ParseSimOptions(const std::vector<std::string>& args, SSimOptions& options,
                 return false;
             }
             (a == "--reply-pieces" ? options.replyPieceBytes : options.commandIdleMs) = static_cast<int>(number);
+        } else if (a == "--nmea") {
+            if (!value(v)) return false;
+            if (v != "on" && v != "gga" && v != "off") {
+                error = "--nmea must be on, gga or off";
+                return false;
+            }
+            options.nmea = v;
+        } else if (a == "--noise-m" || a == "--offset-m") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number < 0 || number > 100000) {
+                error = a + " needs a number of metres from 0 to 100000";
+                return false;
+            }
+            (a == "--noise-m" ? options.noiseM : options.offsetM) = number;
+        } else if (a == "--fix-quality") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number < 0 || number > 9 || number != static_cast<int>(number)) {
+                error = "--fix-quality needs a whole number from 0 to 9";
+                return false;
+            }
+            options.fixQuality = static_cast<int>(number);
+        } else if (a == "--nmea-damage-every" || a == "--nmea-interval-ms") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number < 1 || number > 600000 || number != static_cast<int>(number)) {
+                error = a + " needs a whole number from 1 to 600000";
+                return false;
+            }
+            (a == "--nmea-damage-every" ? options.nmeaDamageEvery : options.nmeaIntervalMs) = static_cast<int>(number);
         } else {
             error = "unknown option " + a;
             return false;

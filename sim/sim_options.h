@@ -20,6 +20,12 @@ struct SSimOptions {
     std::string refuse;               // the radio answers "ERROR" to command lines beginning with this
     int commandIdleMs = 0;            // AT radios drop command mode after this much silence (0: never)
     int replyPieceBytes = 0;          // send replies in pieces of this many bytes (0: whole)
+    std::string nmea = "gga";         // on | gga | off: the NMEA streams at start
+    double noiseM = 1.5;              // scatter of the fixes (1 sigma, metres)
+    double offsetM = 0;               // antenna this far north of the reference position
+    int fixQuality = 1;               // GGA's quality field
+    int nmeaDamageEvery = 0;          // every K-th NMEA sentence with a wrong checksum
+    int nmeaIntervalMs = 1000;        // NMEA epoch
     bool help = false;
 };
 
