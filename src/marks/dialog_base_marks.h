@@ -92,4 +92,19 @@ private:
     bool m_LoggingActive = false;
     // Last path chosen in any of this dialog's file dialogs (mark files and the voltage log).
     std::string m_LastPath;
+
+public:
+    // The GPS group's live position and its distance from the reference position (empty when hidden).
+    QString GnssPositionText() const;
+    QString FromReferenceText() const;
+
+private:
+    void SetUpGnss();
+    void ShowGnss();
+    // Tools > GNSS Status and Tools > Average Position: they borrow this dialog's session, which goes
+    // on reading the port while they are open.
+    void OpenGnssStatus();
+    void OpenAveragePosition();
+
+    GnssClock::time_point m_GnssShownAt{};
 };
