@@ -17,6 +17,13 @@ CSimDevice::CSimDevice(const SSimDeviceConfig& config) : m_config(config)
         receiver.externalPower = config.externalPower;
         receiver.marks = config.marks;
         receiver.reference = config.reference;
+        receiver.ggaFromStart = config.nmea != "off";
+        receiver.allFromStart = config.nmea == "on";
+        receiver.noiseM = config.noiseM;
+        receiver.offsetM = config.offsetM;
+        receiver.fixQuality = config.fixQuality;
+        receiver.damageEvery = config.nmeaDamageEvery;
+        receiver.nmeaIntervalMs = config.nmeaIntervalMs;
         m_receiver = std::make_unique<CSimReceiver>(receiver, m_radio.get());
     }
 }

@@ -23,6 +23,12 @@ struct SSimDeviceConfig {
     int commandIdleMs = 0;      // AT radios drop command mode after this much silence
     int replyPieceBytes = 0;    // replies go out in pieces of this many bytes (0: whole)
     int replyPieceGapMs = 50;   // between two pieces
+    std::string nmea = "gga";   // on (all streams from the start) | gga | off (until asked)
+    double noiseM = 1.5;
+    double offsetM = 0;
+    int fixQuality = 1;
+    int nmeaDamageEvery = 0;
+    int nmeaIntervalMs = 1000;
     std::vector<SSimMark> marks = BuiltInSimMarks();
     SSimMark reference = BuiltInSimMarks().front();
 };

@@ -121,6 +121,12 @@ int main(int argc, char** argv)
     config.refuse = options.refuse;
     config.commandIdleMs = options.commandIdleMs;
     config.replyPieceBytes = options.replyPieceBytes;
+    config.nmea = options.nmea;
+    config.noiseM = options.noiseM;
+    config.offsetM = options.offsetM;
+    config.fixQuality = options.fixQuality;
+    config.nmeaDamageEvery = options.nmeaDamageEvery;
+    config.nmeaIntervalMs = options.nmeaIntervalMs;
     if (!options.marksFile.empty()) {
         if (!LoadSimMarks(options.marksFile, config.marks, error)) {
             std::fprintf(stderr, "varnel-sim: %s\n", error.c_str());

@@ -41,6 +41,12 @@ std::string SimUsage()
            "  --replug-after SECONDS  then open a new one under the same COM number, state kept\n"
            "  --unplug-every SECONDS  pull it again this long after each replug (replug after 2 s\n"
            "                          unless --replug-after says otherwise)\n"
+           "  --nmea on|gga|off       NMEA at start: all streams, GGA only (default), none until asked\n"
+           "  --noise-m M             scatter of the fixes, 1 sigma in metres (default 1.5)\n"
+           "  --offset-m N            the antenna stands N metres north of the reference position\n"
+           "  --fix-quality N         GGA fix quality 0-9 (default 1)\n"
+           "  --nmea-damage-every K   every K-th NMEA sentence gets a wrong checksum\n"
+           "  --nmea-interval-ms N    NMEA epoch in ms (default 1000; shorter for quick tests)\n"
            "  --help                  this text\n";
 }
 
@@ -142,6 +148,34 @@ bool ParseSimOptions(const std::vector<std::string>& args, SSimOptions& options,
             }
             (a == "--unplug-after" ? options.unplugAfterSeconds
              : a == "--replug-after" ? options.replugAfterSeconds : options.unplugEverySeconds) = number;
+        } else if (a == "--nmea") {
+            if (!value(v)) return false;
+            if (v != "on" && v != "gga" && v != "off") {
+                error = "--nmea must be on, gga or off";
+                return false;
+            }
+            options.nmea = v;
+        } else if (a == "--noise-m" || a == "--offset-m") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number < 0 || number > 100000) {
+                error = a + " needs a number of metres from 0 to 100000";
+                return false;
+            }
+            (a == "--noise-m" ? options.noiseM : options.offsetM) = number;
+        } else if (a == "--fix-quality") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number < 0 || number > 9 || number != static_cast<int>(number)) {
+                error = "--fix-quality needs a whole number from 0 to 9";
+                return false;
+            }
+            options.fixQuality = static_cast<int>(number);
+        } else if (a == "--nmea-damage-every" || a == "--nmea-interval-ms") {
+            if (!value(v)) return false;
+            if (!ParseNumber(v, number) || number < 1 || number > 600000 || number != static_cast<int>(number)) {
+                error = a + " needs a whole number from 1 to 600000";
+                return false;
+            }
+            (a == "--nmea-damage-every" ? options.nmeaDamageEvery : options.nmeaIntervalMs) = static_cast<int>(number);
         } else {
             error = "unknown option " + a;
             return false;

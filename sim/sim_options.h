@@ -25,6 +25,12 @@ struct SSimOptions {
     double unplugAfterSeconds = 0;    // pull the cable this long after start (0: never)
     double replugAfterSeconds = 0;    // plug it back this long after pulling it (0: never)
     double unplugEverySeconds = 0;    // pull it again this long after each replug (0: once)
+    std::string nmea = "gga";         // on | gga | off: the NMEA streams at start
+    double noiseM = 1.5;              // scatter of the fixes (1 sigma, metres)
+    double offsetM = 0;               // antenna this far north of the reference position
+    int fixQuality = 1;               // GGA's quality field
+    int nmeaDamageEvery = 0;          // every K-th NMEA sentence with a wrong checksum
+    int nmeaIntervalMs = 1000;        // NMEA epoch
     bool help = false;
 };
 

@@ -6,7 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <sstream>
+
+#include <GeographicLib/LocalCartesian.hpp>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,17 +33,80 @@ std::string Format(const char* format, double value)
     return text;
 }
 
-// Degrees as NMEA's ddmm.mmmmm (dddmm.mmmmm for longitude) with its hemisphere letter.
-std::string NmeaAngle(const std::string& degreesText, bool latitude)
+std::string WithChecksum(const std::string& body)
 {
-    double degrees = std::strtod(degreesText.c_str(), nullptr);
+    unsigned char sum = 0;
+    for (char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+    return "$" + body + tail;
+}
+
+std::string NmeaTime(long long nowMs)
+{
+    long long seconds = 12 * 3600 + nowMs / 1000;
+    char time[16];
+    std::snprintf(time, sizeof time, "%02lld%02lld%02lld.%02lld", (seconds / 3600) % 24, (seconds / 60) % 60,
+                  seconds % 60, (nowMs % 1000) / 10);
+    return time;
+}
+
+// Degrees as ddmm.mmmmmm: millimetres, for the averaging.
+std::string FineAngle(double degrees, bool latitude)
+{
     char hemisphere = latitude ? (degrees < 0 ? 'S' : 'N') : (degrees < 0 ? 'W' : 'E');
     degrees = std::fabs(degrees);
-    int whole = static_cast<int>(degrees);
-    double minutes = (degrees - whole) * 60.0;
+    const int whole = static_cast<int>(degrees);
     char text[32];
-    std::snprintf(text, sizeof text, latitude ? "%02d%08.5f,%c" : "%03d%08.5f,%c", whole, minutes, hemisphere);
+    std::snprintf(text, sizeof text, latitude ? "%02d%09.6f,%c" : "%03d%09.6f,%c", whole, (degrees - whole) * 60.0,
+                  hemisphere);
     return text;
+}
+
+// The simulated sky: GPS and GLONASS satellites that drift slowly across it.
+struct SSimSatellite {
+    int id;
+    double azimuth0, phase;
+};
+constexpr SSimSatellite GpsSky[] = {{2, 40, 0.3}, {5, 95, 1.1}, {6, 150, 0.7}, {12, 200, 2.0}, {13, 260, 0.2},
+                                    {15, 310, 1.5}, {19, 20, 2.6}, {24, 120, 0.9}, {25, 240, 1.9}, {29, 345, 0.5}};
+constexpr SSimSatellite GlonassSky[] = {{65, 70, 1.3}, {66, 180, 0.4}, {72, 280, 2.2}, {73, 330, 1.0}, {80, 10, 0.6}};
+constexpr double GeoidSeparation = 47.0;
+
+void SatelliteAt(const SSimSatellite& s, long long nowMs, int& elevation, int& azimuth, int& snr)
+{
+    const double t = nowMs / 1000.0;
+    elevation = static_cast<int>(5 + 80 * std::fabs(std::sin(s.phase + t * 0.0004)));
+    azimuth = static_cast<int>(std::fmod(s.azimuth0 + t * 0.004, 360.0));
+    snr = 28 + elevation / 4 + s.id % 5;
+}
+
+std::string Sky(const char* talker, const SSimSatellite* sats, std::size_t count, long long nowMs)
+{
+    std::string out;
+    const std::size_t total = (count + 3) / 4;
+    std::string used;
+    std::size_t usedCount = 0;
+    for (std::size_t m = 0; m < total; ++m) {
+        std::string body = std::string(talker) + "GSV," + std::to_string(total) + "," + std::to_string(m + 1) + "," +
+                           std::to_string(count);
+        for (std::size_t i = m * 4; i < count && i < m * 4 + 4; ++i) {
+            int el = 0, az = 0, snr = 0;
+            SatelliteAt(sats[i], nowMs, el, az, snr);
+            char block[32];
+            std::snprintf(block, sizeof block, ",%02d,%02d,%03d,%02d", sats[i].id, el, az, snr);
+            body += block;
+            if (el >= 10 && usedCount < 12) {
+                used += "," + std::to_string(sats[i].id);
+                ++usedCount;
+            }
+        }
+        out += WithChecksum(body);
+    }
+    for (std::size_t i = usedCount; i < 12; ++i)
+        used += ",";
+    return WithChecksum(std::string(talker) + "GSA,A,3" + used + ",1.6,0.9,1.3") + out;
 }
 
 }  // namespace
@@ -130,6 +196,8 @@ CSimReceiver::CSimReceiver(const SSimReceiverConfig& config, CSimRadio* radio)
     if (m_marks.size() > MaxMarks)
         m_marks.resize(MaxMarks);
     m_storedBattery = m_battery;
+    m_nmea = config.ggaFromStart || config.allFromStart;
+    m_gst = m_gsv = config.allFromStart;
 }
 
 std::string CSimReceiver::ToRadio(std::string_view bytes, long long nowMs)
@@ -182,12 +250,16 @@ std::string CSimReceiver::Tick(long long nowMs)
         if (m_routing)
             out += radio;
     }
+    const int interval = std::max(1, m_config.nmeaIntervalMs);
     if (m_nextNmeaMs < 0) {
-        m_nextNmeaMs = nowMs + 1000;
+        m_nextNmeaMs = nowMs + interval;
     } else if (nowMs >= m_nextNmeaMs) {
-        m_nextNmeaMs = nowMs - m_nextNmeaMs >= 1000 ? nowMs + 1000 : m_nextNmeaMs + 1000;
-        if (m_nmea && !m_routing)
-            out += Gga(nowMs);
+        m_nextNmeaMs = nowMs - m_nextNmeaMs >= interval ? nowMs + interval : m_nextNmeaMs + interval;
+        if (!m_routing) {
+            if (m_nmea)
+                out += Damaged(Gga(nowMs));
+            out += Damaged(SkyAndErrors(nowMs));
+        }
     }
     return out;
 }
@@ -211,18 +283,48 @@ double CSimReceiver::Voltage(long long nowMs) const
 
 std::string CSimReceiver::Gga(long long nowMs) const
 {
-    long long seconds = 12 * 3600 + nowMs / 1000;
-    char time[16];
-    std::snprintf(time, sizeof time, "%02lld%02lld%02lld.00", (seconds / 3600) % 24, (seconds / 60) % 60, seconds % 60);
-    std::string body = "GPGGA," + std::string(time) + "," + NmeaAngle(m_reference.lat, true) + "," +
-                       NmeaAngle(m_reference.lon, false) + ",1,10,0.9," +
-                       Format("%.1f", std::strtod(m_reference.alt.c_str(), nullptr)) + ",M,47.0,M,,";
-    unsigned char sum = 0;
-    for (char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-    return "$" + body + tail;
+    // The antenna's fix: offset north of the reference, scattered by a noise drawn afresh each epoch.
+    const double lat0 = std::strtod(m_reference.lat.c_str(), nullptr);
+    const double lon0 = std::strtod(m_reference.lon.c_str(), nullptr);
+    const double h0 = std::strtod(m_reference.alt.c_str(), nullptr);
+    std::mt19937_64 random(static_cast<unsigned long long>(nowMs / std::max(1, m_config.nmeaIntervalMs)) + 1);
+    std::normal_distribution<double> noise(0.0, std::max(0.0, m_config.noiseM));
+    const double east = m_config.noiseM > 0 ? noise(random) : 0.0;
+    const double north = m_config.offsetM + (m_config.noiseM > 0 ? noise(random) : 0.0);
+    const double up = m_config.noiseM > 0 ? 1.5 * noise(random) : 0.0;
+    double lat = lat0, lon = lon0, h = h0;
+    if (std::fabs(lat0) <= 90 && std::fabs(lon0) <= 180)
+        GeographicLib::LocalCartesian(lat0, lon0, h0).Reverse(east, north, up, lat, lon, h);
+    // The reference height is ellipsoidal; GGA gives the height above sea level and the separation.
+    const std::string body = "GPGGA," + NmeaTime(nowMs) + "," + FineAngle(lat, true) + "," + FineAngle(lon, false) +
+                             "," + std::to_string(m_config.fixQuality) + ",10,0.9," +
+                             Format("%.3f", h - GeoidSeparation) + ",M," + Format("%.1f", GeoidSeparation) + ",M,,";
+    return WithChecksum(body);
+}
+
+std::string CSimReceiver::SkyAndErrors(long long nowMs) const
+{
+    std::string out;
+    if (m_gsv)
+        out += Sky("GP", GpsSky, std::size(GpsSky), nowMs) + Sky("GL", GlonassSky, std::size(GlonassSky), nowMs);
+    if (m_gst) {
+        const double n = m_config.noiseM;
+        out += WithChecksum("GPGST," + NmeaTime(nowMs) + "," + Format("%.3f", n) + "," + Format("%.3f", n * 1.2) + "," +
+                            Format("%.3f", n * 0.8) + ",0.0," + Format("%.3f", n) + "," + Format("%.3f", n) + "," +
+                            Format("%.3f", 1.5 * n));
+    }
+    return out;
+}
+
+std::string CSimReceiver::Damaged(std::string sentences)
+{
+    // Spoils the checksum's last digit of every damageEvery-th sentence.
+    for (std::size_t pos = sentences.find('*'); pos != std::string::npos; pos = sentences.find('*', pos + 1)) {
+        ++m_nmeaSentences;
+        if (m_config.damageEvery > 0 && m_nmeaSentences % m_config.damageEvery == 0 && pos + 2 < sentences.size())
+            sentences[pos + 2] = sentences[pos + 2] == '0' ? '1' : '0';
+    }
+    return sentences;
 }
 
 std::string CSimReceiver::Sentence(const std::string& raw, long long nowMs)
@@ -253,6 +355,10 @@ std::string CSimReceiver::Sentence(const std::string& raw, long long nowMs)
     }
     if (s.rfind("$JASC,GPGGA,", 0) == 0) {
         m_nmea = s.substr(12) != "0";
+        return {};
+    }
+    if (s.rfind("$JASC,GPGST,", 0) == 0 || s.rfind("$JASC,GPGSV,", 0) == 0) {
+        (s[10] == 'T' ? m_gst : m_gsv) = s.substr(12) != "0";
         return {};
     }
     if (s.rfind("$KBASE,", 0) == 0 && !m_config.rover)

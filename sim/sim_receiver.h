@@ -27,6 +27,15 @@ struct SSimReceiverConfig {
     bool externalPower = false;
     std::vector<SSimMark> marks;
     SSimMark reference;     // the position the base uses; one of the marks as shipped
+    // NMEA output: GGA streams from the start (as after a radio session) unless set otherwise;
+    // "$JASC,GPGST,1" and "$JASC,GPGSV,1" (with GSA) are asked for.
+    bool ggaFromStart = true;
+    bool allFromStart = false;
+    double noiseM = 1.5;         // 1-sigma scatter of the antenna's fixes, north and east (up: 1.5 times)
+    double offsetM = 0;          // the antenna stands this far north of the reference position
+    int fixQuality = 1;
+    int damageEvery = 0;         // every K-th NMEA sentence gets a wrong checksum (0: none)
+    int nmeaIntervalMs = 1000;
 };
 
 class CSimReceiver {
@@ -50,6 +59,10 @@ public:
 
     double Voltage(long long nowMs) const;
     std::string Gga(long long nowMs) const;
+    // GSA, GSV (GPS and GLONASS) and GST of this moment.
+    std::string SkyAndErrors(long long nowMs) const;
+    bool GstOn() const { return m_gst; }
+    bool GsvOn() const { return m_gsv; }
 
 private:
     std::string Sentence(const std::string& sentence, long long nowMs);
@@ -69,6 +82,10 @@ private:
     bool m_inSentence = false;
     bool m_swallowLf = false;
     std::string m_sentence;
+    bool m_gst = false;
+    bool m_gsv = false;
+    long long m_nmeaSentences = 0;
+    std::string Damaged(std::string sentences);
 };
 
 // Splits "lat,lon,alt": latitude and longitude up to their commas, the altitude the rest.

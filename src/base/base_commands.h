@@ -65,6 +65,10 @@ inline constexpr std::string_view AsciiDfx = "$JASC,DFX,1";
 inline constexpr std::string_view AsciiGpgst = "$JASC,GPGST,1";
 inline constexpr std::string_view AsciiGpgga = "$JASC,GPGGA,1";
 inline constexpr std::string_view AsciiGpgsv = "$JASC,GPGSV,1";
+// Rate 0 stops a stream.
+inline constexpr std::string_view AsciiGpggaOff = "$JASC,GPGGA,0";
+inline constexpr std::string_view AsciiGpgstOff = "$JASC,GPGST,0";
+inline constexpr std::string_view AsciiGpgsvOff = "$JASC,GPGSV,0";
 
 // Radio probes and escapes sent through the receiver (or straight to a radio).
 inline constexpr std::string_view RadioOnline = "ATO";

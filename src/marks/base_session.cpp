@@ -93,6 +93,7 @@ void CBaseSession::Start(Clock::time_point now)
 
 void CBaseSession::OnSentence(std::string sentence)
 {
+    FeedGnss(sentence);
     const auto [reply, value] = CCommandProcessor::FindReply(sentence);
     if (reply.empty())
         return;
@@ -331,4 +332,12 @@ void CBaseSession::New()
     m_Marks.RemoveAll();
     m_Marks.SetModified(true);
     m_Settings.ResetDefaults();
+}
+
+void CBaseSession::FeedGnss(const std::string& sentence)
+{
+    if (m_Gnss.Feed(sentence, Clock::now()) != ENmeaResult::NotNmea)
+        return;
+    if (CCommandProcessor::FindReply(sentence).Prefix == R::ReferencePosition && !HasControl(sentence))
+        m_ReferenceReported = true;
 }

@@ -10,6 +10,7 @@
 #include "base/base_settings.h"
 #include "base/base_status.h"
 #include "base/command_processor.h"
+#include "gnss/nmea_parser.h"
 #include "marks/mark.h"
 #include "marks/mark_list.h"
 #include "marks/mark_writer.h"
@@ -185,4 +186,19 @@ private:
     bool m_Capped = false;
 
     char m_Buffer[BaseTiming::ReadSize];
+
+public:
+    // The receiver's NMEA sentences, which arrive through the same splitter as the base's replies.
+    CNmeaParser& Gnss() { return m_Gnss; }
+    const CNmeaParser& Gnss() const { return m_Gnss; }
+    // The reference position, once the base has reported it (null before).
+    const CMark* ReportedReference() const { return m_ReferenceReported ? &m_ReferencePosition : nullptr; }
+    // For the dialogs that borrow this session: a sentence to the receiver.
+    void SendSentence(std::string_view sentence) { Send(sentence); }
+
+private:
+    void FeedGnss(const std::string& sentence);
+
+    CNmeaParser m_Gnss;
+    bool m_ReferenceReported = false;
 };

@@ -12,6 +12,10 @@
 #include "ui/utf8_path.h"
 #include "base/dialog_map.h"
 #include "connection/model.h"
+#include "gnss/dialog_average_position.h"
+#include "gnss/dialog_gnss_status.h"
+#include "gnss/gnss_texts.h"
+#include "gnss/on_mark_check.h"
 #include "marks/coordinate_panel.h"
 #include "marks/dialog_writing_coordinates.h"
 #include "marks/mark_list_model.h"
@@ -84,6 +88,7 @@ CDialogBaseMarks::CDialogBaseMarks(QWidget* parent, CSerialPort* port, CModel* m
 
     ApplyTexts();
     ShowPower();
+    SetUpGnss();
 }
 
 void CDialogBaseMarks::AddConsoleActions()
@@ -278,6 +283,7 @@ void CDialogBaseMarks::OnTimer()
         SetLoggingChecked(false);
         PostError(QString::fromStdString(m_Texts.Text(StringIds::VoltageLogStopped)).replace("%1", Q(r.LogError)));
     }
+    ShowGnss();
 }
 
 void CDialogBaseMarks::RebuildList()
@@ -514,4 +520,60 @@ void CDialogBaseMarks::CreateExchangeActions()
                                       item->text(ColAltitude).toStdString());
             return selected;
         });
+void CDialogBaseMarks::SetUpGnss()
+{
+    m_Ui->actionGnssStatus->setText(Text(StringIds::GnssStatusTitle));
+    m_Ui->actionAveragePosition->setText(Text(StringIds::AveragePositionMenu));
+    connect(m_Ui->actionGnssStatus, &QAction::triggered, this, &CDialogBaseMarks::OpenGnssStatus);
+    connect(m_Ui->actionAveragePosition, &QAction::triggered, this, &CDialogBaseMarks::OpenAveragePosition);
+    m_Ui->labelGnssPosition->hide();
+    m_Ui->labelFromReference->hide();
+}
+
+void CDialogBaseMarks::ShowGnss()
+{
+    // Four times a second is enough for a 1 Hz receiver and for a fix that stops being current.
+    const auto now = GnssClock::now();
+    if (now - m_GnssShownAt < std::chrono::milliseconds(250))
+        return;
+    m_GnssShownAt = now;
+    const CGnssTexts texts(m_Model ? m_Model->GetLanguageModule() : nullptr);
+    const CNmeaParser& gnss = m_Session.Gnss();
+    const SOnMarkResult check = CheckOnMark(gnss, m_Session.ReportedReference(), now);
+    const QString position = Q(texts.LivePosition(gnss, now));
+    const QString distance = Q(texts.OnMarkLine(check));
+    if (position != m_Ui->labelGnssPosition->text())
+        m_Ui->labelGnssPosition->SetShownText(position);
+    m_Ui->labelGnssPosition->setVisible(!position.isEmpty());
+    if (distance != m_Ui->labelFromReference->text()) {
+        // A warning in words, and bold besides: never by colour alone.
+        QFont font = m_Ui->labelFromReference->font();
+        font.setBold(check.State == EOnMarkState::OffMark);
+        m_Ui->labelFromReference->setFont(font);
+        ShowLabelText(m_Ui->labelFromReference, distance);
+    }
+    m_Ui->labelFromReference->setVisible(!distance.isEmpty());
+}
+
+QString CDialogBaseMarks::GnssPositionText() const
+{
+    return m_Ui->labelGnssPosition->text();
+}
+
+QString CDialogBaseMarks::FromReferenceText() const
+{
+    return m_Ui->labelFromReference->text();
+}
+
+void CDialogBaseMarks::OpenGnssStatus()
+{
+    CDialogGnssStatus status(this, &m_Session, m_Model);
+    status.exec();
+}
+
+void CDialogBaseMarks::OpenAveragePosition()
+{
+    CDialogAveragePosition average(this, &m_Session, m_Model);
+    connect(&average, &CDialogAveragePosition::AddRequested, this, &CDialogBaseMarks::OnAdd);
+    average.exec();
 }

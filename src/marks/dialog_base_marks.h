@@ -129,4 +129,19 @@ private:
 
 public:
     CMarkExchangeActions* Exchange() const { return m_Exchange; }
+
+public:
+    // The GPS group's live position and its distance from the reference position (empty when hidden).
+    QString GnssPositionText() const;
+    QString FromReferenceText() const;
+
+private:
+    void SetUpGnss();
+    void ShowGnss();
+    // Tools > GNSS Status and Tools > Average Position: they borrow this dialog's session, which goes
+    // on reading the port while they are open.
+    void OpenGnssStatus();
+    void OpenAveragePosition();
+
+    GnssClock::time_point m_GnssShownAt{};
 };
