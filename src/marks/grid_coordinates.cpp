@@ -92,7 +92,7 @@ std::string AccuracyText(double metres)
 SGridColumns GridColumns(const CGridCoordinates& grid, const std::string& latitude, const std::string& longitude)
 {
     SGridColumns c;
-    const SGridResult r = grid.ToGrid(TextToDouble(latitude), TextToDouble(longitude));
+    const SGridResult r = grid.ToGrid(TextToDouble(latitude), TextToDouble(longitude), false);
     if (!r.Ok())
         return c;
     c.Easting = FixedText(r.X, 3);
@@ -338,7 +338,7 @@ void CGridCoordinates::SetOwnDatum(bool own)
     m_Impl->Operations.clear();
 }
 
-SGridResult CGridCoordinates::ToGrid(double latitude, double longitude) const
+SGridResult CGridCoordinates::ToGrid(double latitude, double longitude, bool describe) const
 {
     SGridResult r;
     const SGridSystem& s = m_Impl->System;
@@ -374,7 +374,8 @@ SGridResult CGridCoordinates::ToGrid(double latitude, double longitude) const
     }
     r.X = out.xy.x;
     r.Y = out.xy.y;
-    r.Transformation = m_Impl->Describe(op);
+    if (describe)
+        r.Transformation = m_Impl->Describe(op);
     return r;
 }
 
@@ -452,7 +453,7 @@ EGridError CGridCoordinates::SelectUtmAuto(int, bool) { return EGridError::NotAv
 const SGridSystem& CGridCoordinates::System() const { return m_Impl->System; }
 bool CGridCoordinates::HasSystem() const { return false; }
 void CGridCoordinates::SetOwnDatum(bool) {}
-SGridResult CGridCoordinates::ToGrid(double, double) const { return {EGridError::NotAvailable}; }
+SGridResult CGridCoordinates::ToGrid(double, double, bool) const { return {EGridError::NotAvailable}; }
 SGridResult CGridCoordinates::ToGeographic(double, double) const { return {EGridError::NotAvailable}; }
 SGridTransformation CGridCoordinates::Transformation() const { return {}; }
 

@@ -93,8 +93,9 @@ public:
     const SGridSystem& System() const;
     bool HasSystem() const;
 
-    // Latitude and longitude on WGS 84 to easting and northing (X, Y) of the chosen system.
-    SGridResult ToGrid(double latitude, double longitude) const;
+    // Latitude and longitude on WGS 84 to easting and northing (X, Y) of the chosen system. Naming
+    // the operation used costs more than converting; a list redraw leaves it out (describe false).
+    SGridResult ToGrid(double latitude, double longitude, bool describe = true) const;
     // Easting and northing to WGS 84 longitude (X) and latitude (Y).
     SGridResult ToGeographic(double easting, double northing) const;
     // The operation PROJ picks at the middle of the area of use.
