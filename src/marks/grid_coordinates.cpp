@@ -453,8 +453,8 @@ EGridError CGridCoordinates::SelectUtmAuto(int, bool) { return EGridError::NotAv
 const SGridSystem& CGridCoordinates::System() const { return m_Impl->System; }
 bool CGridCoordinates::HasSystem() const { return false; }
 void CGridCoordinates::SetOwnDatum(bool) {}
-SGridResult CGridCoordinates::ToGrid(double, double, bool) const { return {EGridError::NotAvailable}; }
-SGridResult CGridCoordinates::ToGeographic(double, double) const { return {EGridError::NotAvailable}; }
+SGridResult CGridCoordinates::ToGrid(double, double, bool) const { return SGridResult::Failure(EGridError::NotAvailable); }
+SGridResult CGridCoordinates::ToGeographic(double, double) const { return SGridResult::Failure(EGridError::NotAvailable); }
 SGridTransformation CGridCoordinates::Transformation() const { return {}; }
 
 #endif

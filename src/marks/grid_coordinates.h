@@ -55,6 +55,12 @@ struct SGridResult
     bool UtmSouth = false;
     SGridTransformation Transformation;
     bool Ok() const { return Error == EGridError::None; }
+    static SGridResult Failure(EGridError error)
+    {
+        SGridResult r;
+        r.Error = error;
+        return r;
+    }
 };
 
 // The zone the longitude falls in (1..60), with the Norway and Svalbard exceptions.

@@ -78,7 +78,7 @@ constexpr int WritingCoordinates = 216;
 // Texts this program added after the classic table (ids 152-216). Each feature has its own block of
 // ids so that translations of one never shift another:
 //   300-309 base configuration dialog, 310-319 advanced settings, 320-329 map,
-//   330-349 radio dialogs, 350-359 connection and port messages.
+//   330-349 radio dialogs, 350-359 connection and port messages, 620-669 grid coordinates.
 namespace StringIds {
 // Base configuration dialog.
 constexpr int MarksConfirmed = 300;
@@ -97,6 +97,32 @@ constexpr int ChangesNotConfirmed = 330;  // "%s - %s": the command, what the ra
 constexpr int RadioIdOutOfRange = 331;
 constexpr int NoAnswer = 332;
 constexpr int DirectNeedsMicrohard = 350;
+// Grid coordinates (620-669).
+constexpr int AddCoordinateGrid = 620;
+constexpr int CoordinateSystem = 621;
+constexpr int UtmFromLongitude = 622;
+constexpr int SearchSystems = 623;
+constexpr int UtmZone = 624;
+constexpr int Hemisphere = 625;
+constexpr int North = 626;
+constexpr int South = 627;
+constexpr int Easting = 628;
+constexpr int Northing = 629;
+constexpr int AreaOfUse = 630;
+constexpr int ConversionWithAccuracy = 631;
+constexpr int ConversionAccuracyUnknown = 632;
+constexpr int BallparkWarning = 633;
+constexpr int GridNotAvailable = 634;
+constexpr int GridNoDatabase = 635;
+constexpr int GridUnknownSystem = 636;
+constexpr int GridNotProjected = 637;
+constexpr int GridNoSystem = 638;
+constexpr int GridOutsideArea = 639;
+constexpr int GridInvalidValue = 640;
+constexpr int GridConversionFailed = 641;
+constexpr int GridNoMatch = 642;
+constexpr int GridUnit = 643;
+constexpr int GridColumns = 644;
 }  // namespace StringIds
 
 struct SStringEntry {
