@@ -159,6 +159,23 @@ struct CGridCoordinates::SImpl
         return Operations.emplace(code, std::move(normalised)).first->second.get();
     }
 
+    // One point through the operation to the grid with this code; false (and r.Error) when it fails.
+    bool Convert(const std::string& code, PJ_DIRECTION direction, double x, double y, bool describe,
+                 SGridResult& r) const
+    {
+        PJ* op = Operation(code);
+        const PJ_COORD out = op ? proj_trans(op, direction, proj_coord(x, y, 0, 0)) : proj_coord(HUGE_VAL, 0, 0, 0);
+        if (!std::isfinite(out.xy.x) || !std::isfinite(out.xy.y) || out.xy.x == HUGE_VAL) {
+            r.Error = EGridError::ConversionFailed;
+            return false;
+        }
+        r.X = out.xy.x;
+        r.Y = out.xy.y;
+        if (describe)
+            r.Transformation = Describe(op);
+        return true;
+    }
+
     SGridTransformation Describe(PJ* op) const
     {
         SGridTransformation t;
@@ -362,20 +379,7 @@ SGridResult CGridCoordinates::ToGrid(double latitude, double longitude, bool des
         r.UtmSouth = latitude < 0;
         code = UtmCode(r.UtmZone, r.UtmSouth);
     }
-    PJ* op = m_Impl->Operation(code);
-    if (!op) {
-        r.Error = EGridError::ConversionFailed;
-        return r;
-    }
-    const PJ_COORD out = proj_trans(op, PJ_FWD, proj_coord(longitude, latitude, 0, 0));
-    if (!std::isfinite(out.xy.x) || !std::isfinite(out.xy.y) || out.xy.x == HUGE_VAL) {
-        r.Error = EGridError::ConversionFailed;
-        return r;
-    }
-    r.X = out.xy.x;
-    r.Y = out.xy.y;
-    if (describe)
-        r.Transformation = m_Impl->Describe(op);
+    m_Impl->Convert(code, PJ_FWD, longitude, latitude, describe, r);
     return r;
 }
 
@@ -394,18 +398,8 @@ SGridResult CGridCoordinates::ToGeographic(double easting, double northing) cons
         return r;
     r.UtmZone = s.UtmZone;
     r.UtmSouth = s.UtmSouth;
-    PJ* op = m_Impl->Operation(s.Code);
-    if (!op) {
-        r.Error = EGridError::ConversionFailed;
+    if (!m_Impl->Convert(s.Code, PJ_INV, easting, northing, true, r))
         return r;
-    }
-    const PJ_COORD out = proj_trans(op, PJ_INV, proj_coord(easting, northing, 0, 0));
-    if (!std::isfinite(out.lp.lam) || !std::isfinite(out.lp.phi) || out.lp.lam == HUGE_VAL) {
-        r.Error = EGridError::ConversionFailed;
-        return r;
-    }
-    r.X = out.xy.x;
-    r.Y = out.xy.y;
     // The zone actually used, not the whole globe an automatic UTM choice allows.
     SGridSystem area = s;
     if (s.UtmAuto) {
@@ -416,7 +410,6 @@ SGridResult CGridCoordinates::ToGeographic(double easting, double northing) cons
     }
     if (std::fabs(r.Y) > 90 || !InArea(area, r.Y, r.X))
         r.Error = EGridError::OutsideArea;
-    r.Transformation = m_Impl->Describe(op);
     return r;
 }
 
