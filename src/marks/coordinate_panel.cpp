@@ -430,6 +430,7 @@ bool CCoordinatePanel::ApplySystem(const std::string& code)
     m_Ui->zoneSpin->setVisible(utm);
     m_Ui->hemisphereCombo->setVisible(utm);
     ShowSystem(nullptr);
+    emit SystemChanged();
     // The side typed last stays as typed; the others follow in the new system.
     if (m_FocusSide == 2)
         OnGridChanged();

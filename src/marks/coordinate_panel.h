@@ -83,6 +83,8 @@ signals:
     // Either "Add": the decimal latitude, longitude and altitude texts exactly as they stand. The
     // mark list ignores a mark it already holds, so pressing twice adds once.
     void AddRequested(const QString& latitude, const QString& longitude, const QString& altitude);
+    // Another coordinate system was chosen (Grid() now converts in it).
+    void SystemChanged();
 
 private:
     void ConfigureEdits();

@@ -1,6 +1,7 @@
 #include "marks/dialog_base_marks.h"
 
 #include <QHeaderView>
+#include <QMenu>
 #include <QSet>
 #include <QTreeWidget>
 
@@ -28,7 +29,7 @@ namespace {
 const QString MarkFileFilter = QStringLiteral("Mark Files(*.mrk);;All Files (*)");
 const QString VoltageLogFilter = QStringLiteral("Voltage Log Files(*.csv);;All Files (*)");
 
-enum EColumn { ColNumber, ColLatitude, ColLongitude, ColAltitude, ColInUse };
+enum EColumn { ColNumber, ColLatitude, ColLongitude, ColAltitude, ColInUse, ColEasting, ColNorthing, ColZone };
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -59,6 +60,17 @@ CDialogBaseMarks::CDialogBaseMarks(QWidget* parent, CSerialPort* port, CModel* m
     connect(&m_Timer, &QTimer::timeout, this, &CDialogBaseMarks::OnTimer);
 
     connect(m_Ui->coordinatePanel, &CCoordinatePanel::AddRequested, this, &CDialogBaseMarks::OnAdd);
+    m_ViewMenu = new QMenu(this);
+    m_Ui->menuBar->insertMenu(m_Ui->menuTools->menuAction(), m_ViewMenu);
+    m_GridColumnsAction = m_ViewMenu->addAction(QString());
+    m_GridColumnsAction->setObjectName(QStringLiteral("actionGridColumns"));
+    m_GridColumnsAction->setCheckable(true);
+    m_GridColumnsAction->setEnabled(m_Ui->coordinatePanel->Grid().State() == EGridError::None);
+    connect(m_GridColumnsAction, &QAction::toggled, this, &CDialogBaseMarks::ApplyGridColumns);
+    connect(m_Ui->coordinatePanel, &CCoordinatePanel::SystemChanged, this, [this] {
+        if (m_GridColumnsAction->isChecked())
+            RebuildList();
+    });
     connect(m_Ui->buttonRead, &QPushButton::clicked, this, [this] { m_Session.ReadCoordinates(); });
     connect(m_Ui->buttonWrite, &QPushButton::clicked, this, &CDialogBaseMarks::OnWrite);
     connect(m_Ui->buttonDelete, &QPushButton::clicked, this, &CDialogBaseMarks::OnDelete);
@@ -130,6 +142,10 @@ void CDialogBaseMarks::ApplyTexts()
     header->setText(ColLongitude, Text(StringIds::Longitude));
     header->setText(ColAltitude, Text(StringIds::Altitude));
     header->setText(ColInUse, Text(StringIds::InUse));
+    m_ViewMenu->setTitle(Text(StringIds::ViewMenu));
+    m_GridColumnsAction->setText(Text(StringIds::GridColumns));
+    if (m_GridColumnsAction->isChecked())
+        ApplyGridColumns();
 }
 
 void CDialogBaseMarks::showEvent(QShowEvent* event)
@@ -200,9 +216,16 @@ void CDialogBaseMarks::RebuildList()
     const std::vector<SMarkRow> rows = CBaseTexts::MarkRows(m_Session.Marks(), m_Session.ReferencePosition());
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(rows.size()));
-    for (const SMarkRow& row : rows)
-        items.append(new QTreeWidgetItem(
-            QStringList{Q(row.Number), Q(row.Latitude), Q(row.Longitude), Q(row.Altitude), Q(row.InUse)}));
+    const bool grid = m_GridColumnsAction && m_GridColumnsAction->isChecked();
+    for (const SMarkRow& row : rows) {
+        QStringList texts{Q(row.Number), Q(row.Latitude), Q(row.Longitude), Q(row.Altitude), Q(row.InUse)};
+        if (grid) {
+            // For display only: the marks keep their own texts.
+            const SGridColumns c = GridColumns(m_Ui->coordinatePanel->Grid(), row.Latitude, row.Longitude);
+            texts << Q(c.Easting) << Q(c.Northing) << Q(c.Zone);
+        }
+        items.append(new QTreeWidgetItem(texts));
+    }
 
     const QSignalBlocker block(tree);
     tree->setUpdatesEnabled(false);
@@ -216,6 +239,20 @@ void CDialogBaseMarks::RebuildList()
             tree->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
     }
     tree->setUpdatesEnabled(true);
+}
+
+void CDialogBaseMarks::ApplyGridColumns()
+{
+    QTreeWidget* tree = m_Ui->treeMarks;
+    const bool on = m_GridColumnsAction->isChecked();
+    tree->setColumnCount(on ? ColZone + 1 : ColInUse + 1);
+    if (on) {
+        const QString unit = QString::fromStdString(m_Ui->coordinatePanel->Grid().System().Unit);
+        tree->headerItem()->setText(ColEasting, QStringLiteral("%1 (%2)").arg(Text(StringIds::Easting), unit));
+        tree->headerItem()->setText(ColNorthing, QStringLiteral("%1 (%2)").arg(Text(StringIds::Northing), unit));
+        tree->headerItem()->setText(ColZone, Text(StringIds::GridZone));
+    }
+    RebuildList();
 }
 
 void CDialogBaseMarks::ShowSettings()

@@ -46,6 +46,8 @@ private:
     void ApplyTexts();
     void UpdateEnabled();
     void RebuildList();
+    // View > Grid Columns: easting, northing and zone of each mark in the entry's coordinate system.
+    void ApplyGridColumns();
     void ShowSettings();
     void ShowPower();
     void ShowConfirmation(const QString& text);
@@ -79,6 +81,8 @@ private:
     QString Text(int id) const;
 
     Ui::CDialogBaseMarks* m_Ui;
+    class QAction* m_GridColumnsAction = nullptr;
+    class QMenu* m_ViewMenu = nullptr;
     CSerialPort* m_Port;
     CModel* m_Model;
     CBaseSession m_Session;

@@ -115,6 +115,8 @@ constexpr SStringEntry kAddedTexts[] = {
     {StringIds::GridNoMatch, "No coordinate system matches \"%1\"."},
     {StringIds::GridUnit, "Unit: %1"},
     {StringIds::GridColumns, "Grid Columns"},
+    {StringIds::ViewMenu, "&View"},
+    {StringIds::GridZone, "Zone"},
 };
 
 }  // namespace

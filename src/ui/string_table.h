@@ -123,6 +123,8 @@ constexpr int GridConversionFailed = 641;
 constexpr int GridNoMatch = 642;
 constexpr int GridUnit = 643;
 constexpr int GridColumns = 644;
+constexpr int ViewMenu = 645;
+constexpr int GridZone = 646;
 }  // namespace StringIds
 
 struct SStringEntry {

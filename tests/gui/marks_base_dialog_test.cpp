@@ -92,6 +92,34 @@ private slots:
         CPrompter::SetCurrent(nullptr);
     }
 
+    // Computed for display in the entry's system; the marks keep their texts.
+    void gridColumnsFollowTheChosenSystem()
+    {
+        auto* panel = m_Dlg->findChild<CCoordinatePanel*>();
+        if (panel->Grid().State() != EGridError::None)
+            QSKIP("built without PROJ or its database");
+        QVERIFY(panel->ChooseSystem(QString::fromLatin1(CCoordinatePanel::UtmChoice)));
+        m_Dlg->Session().Marks().AddMark("48.8583", "2.2945", "35");
+        m_Dlg->Session().Marks().AddMark("-34", "16", "2");
+        Action("actionGridColumns")->setChecked(true);
+        QTreeWidget* tree = m_Dlg->MarkTree();
+        QCOMPARE(tree->columnCount(), 8);
+        QTRY_COMPARE(tree->topLevelItemCount(), 2);
+        const auto row = [tree](int i) {
+            QStringList t;
+            for (int c = 5; c < 8; ++c)
+                t << tree->topLevelItem(i)->text(c);
+            return t;
+        };
+        QCOMPARE(row(0), (QStringList{"448251.898", "5411943.794", "31N"}));
+        QCOMPARE(row(1), (QStringList{"592349.603", "6237393.340", "33S"}));
+        QVERIFY(panel->ChooseSystem(QStringLiteral("27700")));
+        QCOMPARE(row(0), (QStringList{"", "", ""}));  // Paris is off the British grid
+        Action("actionGridColumns")->setChecked(false);
+        QCOMPARE(tree->columnCount(), 5);
+        QCOMPARE(Latitudes(), (QStringList{"48.8583", "-34"}));
+    }
+
     void fileMenu()
     {
         QVERIFY(!Action("actionSave")->isEnabled());
