@@ -159,6 +159,11 @@ struct CGridCoordinates::SImpl
         return Operations.emplace(code, std::move(normalised)).first->second.get();
     }
 
+    EGridError Ready() const
+    {
+        return !HaveDatabase ? EGridError::NoDatabase : !Selected ? EGridError::NoSystem : EGridError::None;
+    }
+
     // One point through the operation to the grid with this code; false (and r.Error) when it fails.
     bool Convert(const std::string& code, PJ_DIRECTION direction, double x, double y, bool describe,
                  SGridResult& r) const
@@ -359,12 +364,11 @@ SGridResult CGridCoordinates::ToGrid(double latitude, double longitude, bool des
 {
     SGridResult r;
     const SGridSystem& s = m_Impl->System;
-    if (!m_Impl->HaveDatabase)
-        r.Error = EGridError::NoDatabase;
-    else if (!m_Impl->Selected)
-        r.Error = EGridError::NoSystem;
-    else if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::fabs(latitude) > 90 ||
-             std::fabs(longitude) > 180)
+    r.Error = m_Impl->Ready();
+    if (!r.Ok())
+        return r;
+    if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::fabs(latitude) > 90 ||
+        std::fabs(longitude) > 180)
         r.Error = EGridError::InvalidValue;
     else if (!InArea(s, latitude, longitude))
         r.Error = EGridError::OutsideArea;
@@ -387,12 +391,11 @@ SGridResult CGridCoordinates::ToGeographic(double easting, double northing) cons
 {
     SGridResult r;
     const SGridSystem& s = m_Impl->System;
-    if (!m_Impl->HaveDatabase)
-        r.Error = EGridError::NoDatabase;
-    else if (!m_Impl->Selected)
-        r.Error = EGridError::NoSystem;
-    else if (!std::isfinite(easting) || !std::isfinite(northing) || std::fabs(easting) > kAbsurdGrid ||
-             std::fabs(northing) > kAbsurdGrid)
+    r.Error = m_Impl->Ready();
+    if (!r.Ok())
+        return r;
+    if (!std::isfinite(easting) || !std::isfinite(northing) || std::fabs(easting) > kAbsurdGrid ||
+        std::fabs(northing) > kAbsurdGrid)
         r.Error = EGridError::InvalidValue;
     if (!r.Ok())
         return r;
