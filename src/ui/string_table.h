@@ -81,6 +81,7 @@ constexpr int WritingCoordinates = 216;
 //   300-309 base configuration dialog, 310-319 advanced settings, 320-329 map,
 //   330-349 radio dialogs, 350-359 connection and port messages, 400-449 serial console.
 //   330-349 radio dialogs, 350-359 connection and port messages, 500-549 import and export of marks.
+//   330-349 radio dialogs, 350-359 connection and port messages, 620-669 grid coordinates.
 namespace StringIds {
 // Base configuration dialog.
 constexpr int MarksConfirmed = 300;
@@ -236,6 +237,34 @@ constexpr int NameQzss = 605;
 constexpr int NameNavic = 606;
 constexpr int NameOther = 607;
 constexpr int NoEllipsoidalHeight = 608;
+// Grid coordinates (620-669).
+constexpr int AddCoordinateGrid = 620;
+constexpr int CoordinateSystem = 621;
+constexpr int UtmFromLongitude = 622;
+constexpr int SearchSystems = 623;
+constexpr int UtmZone = 624;
+constexpr int Hemisphere = 625;
+constexpr int North = 626;
+constexpr int South = 627;
+constexpr int Easting = 628;
+constexpr int Northing = 629;
+constexpr int AreaOfUse = 630;
+constexpr int ConversionWithAccuracy = 631;
+constexpr int ConversionAccuracyUnknown = 632;
+constexpr int BallparkWarning = 633;
+constexpr int GridNotAvailable = 634;
+constexpr int GridNoDatabase = 635;
+constexpr int GridUnknownSystem = 636;
+constexpr int GridNotProjected = 637;
+constexpr int GridNoSystem = 638;
+constexpr int GridOutsideArea = 639;
+constexpr int GridInvalidValue = 640;
+constexpr int GridConversionFailed = 641;
+constexpr int GridNoMatch = 642;
+constexpr int GridUnit = 643;
+constexpr int GridColumns = 644;
+constexpr int ViewMenu = 645;
+constexpr int GridZone = 646;
 }  // namespace StringIds
 
 struct SStringEntry {

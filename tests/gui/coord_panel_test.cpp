@@ -5,8 +5,11 @@
 #include "ui/language_module.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QLabel>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -278,6 +281,68 @@ private slots:
                     F::AltDms, F::AltDecimal, F::LatDecimal, F::LonDecimal})
             QVERIFY(Text(f).isEmpty());
         QCOMPARE(AddState(), 0);
+    }
+
+    // The grid group: the chooser, search, UTM zone from the longitude, the three groups in step,
+    // the area check with the same information window, Add with eight decimals, a ballpark told.
+    void gridCoordinatesEnterConvertAndAdd()
+    {
+        if (m_Panel->Grid().State() != EGridError::None)
+            QSKIP("built without PROJ or its database");
+        auto* info = m_Panel->findChild<QLabel*>("systemInfoLabel");
+        QCOMPARE(m_Panel->SystemChooser()->accessibleName(), QStringLiteral("Coordinate System"));
+        QVERIFY(m_Panel->ChooseSystem(QString::fromLatin1(CCoordinatePanel::UtmChoice)));
+
+        FocusOn(F::LatDecimal);
+        Type("-34,16");
+        QCOMPARE(Text(F::Easting), QStringLiteral("592349.603"));
+        QCOMPARE(Text(F::Northing), QStringLiteral("6237393.340"));
+        QCOMPARE(m_Panel->findChild<QSpinBox*>("zoneSpin")->value(), 33);
+        QVERIFY(info->text().contains(QStringLiteral("EPSG:32733")));
+        QCOMPARE(info->accessibleName(), info->text());
+
+        auto* search = m_Panel->findChild<QLineEdit*>("systemSearchEdit");
+        search->setFocus();
+        search->setText(QStringLiteral("27700"));
+        QTest::keyClick(search, Qt::Key_Return);
+        QCOMPARE(m_Panel->SystemChooser()->currentData().toString(), QStringLiteral("27700"));
+        QVERIFY(info->text().contains(QStringLiteral("United Kingdom")));
+        QVERIFY(info->text().contains(QStringLiteral("accuracy")));
+        QVERIFY(Text(F::Easting).isEmpty());  // the point typed before is off the British grid
+
+        int requests = 0;
+        QStringList added;
+        connect(m_Panel, &CCoordinatePanel::AddRequested, this,
+                [&](const QString& la, const QString& lo, const QString& al) {
+                    ++requests;
+                    added = {la, lo, al};
+                });
+        FocusOn(F::Easting, true);
+        Type("530000,180000,25");
+        Press(Qt::Key_Tab);
+        QVERIFY(Text(F::LatDecimal).startsWith(QStringLiteral("51.50")));
+        QCOMPARE(Text(F::LatDecimal).section('.', 1).size(), 8);
+        QVERIFY(!Text(F::LatDegrees).isEmpty());
+        QCOMPARE(Text(F::AltDecimal), QStringLiteral("25"));
+        QVERIFY(m_Panel->AddGridButton()->isEnabled());
+        QTest::mouseClick(m_Panel->AddGridButton(), Qt::LeftButton);
+        QCOMPARE(requests, 1);
+        QCOMPARE(added, (QStringList{Text(F::LatDecimal), Text(F::LonDecimal), QStringLiteral("25")}));
+
+        // Far north of Shetland: refused where it was typed, nothing added.
+        FocusOn(F::Northing, true);
+        Type("5000000");
+        Press(Qt::Key_Tab);
+        QVERIFY(E(F::Northing)->hasFocus());
+        QVERIFY(E(F::Northing)->InfoWindow()->MessageText().contains(QStringLiteral("outside the area of use")));
+        QVERIFY(!m_Panel->AddGridButton()->isEnabled());
+        QVERIFY(Text(F::LatDecimal).isEmpty());
+
+        QVERIFY(!m_Panel->ChooseSystem(QStringLiteral("4326")));
+        QVERIFY(info->text().contains(QStringLiteral("not a grid")));
+        QVERIFY(m_Panel->ChooseSystem(QStringLiteral("2017")));  // a datum without a known shift
+        QVERIFY(info->text().contains(QStringLiteral("ballpark")));
+        QVERIFY(m_Panel->SystemChooser()->findData(QStringLiteral("27700")) > 0);  // a recent choice
     }
 };
 
