@@ -78,20 +78,20 @@ _mingw_deps_nlohmann() {
 }
 
 mingw_deps() {
+  # Each step stops the rest: callers may run this where errexit does not hold.
   scripts/deps g++-mingw-w64-x86-64-posix dpkg-dev ninja-build nlohmann-json3-dev libpugixml-dev \
-    libgeographiclib-dev
+    libgeographiclib-dev || return 1
   mkdir -p "$mingw_deps_prefix" "$mingw_deps_work"
-  _mingw_deps_nlohmann
-  _mingw_deps_cmake pugixml "$(debian_source_version libpugixml-dev)" . -DPUGIXML_BUILD_TESTS=OFF
+  _mingw_deps_nlohmann || return 1
+  _mingw_deps_cmake pugixml "$(debian_source_version libpugixml-dev)" . -DPUGIXML_BUILD_TESTS=OFF || return 1
   _mingw_deps_cmake geographiclib "$(debian_source_version libgeographiclib-dev)" . \
-    -DBUILD_DOCUMENTATION=OFF -DBUILD_MANPAGES=OFF -DBUILD_BOTH_LIBS=OFF -DEXAMPLEDIR=
+    -DBUILD_DOCUMENTATION=OFF -DBUILD_MANPAGES=OFF -DBUILD_BOTH_LIBS=OFF -DEXAMPLEDIR= || return 1
   if [ "${1:-}" = proj ]; then
-    scripts/deps libproj-dev libsqlite3-dev sqlite3 tcl
-    _mingw_deps_sqlite
+    scripts/deps libproj-dev libsqlite3-dev sqlite3 tcl || return 1
+    _mingw_deps_sqlite || return 1
     _mingw_deps_cmake proj "$(debian_source_version libproj-dev)" . -DBUILD_APPS=OFF \
       -DENABLE_TIFF=OFF -DENABLE_CURL=OFF -DBUILD_PROJSYNC=OFF -DEXE_SQLITE3=/usr/bin/sqlite3 \
-      -DSQLite3_INCLUDE_DIR="$mingw_deps_prefix/include" \
-      -DSQLite3_LIBRARY="$mingw_deps_prefix/lib/libsqlite3.a"
+      -DNLOHMANN_JSON_ORIGIN=external || return 1
   fi
   mingw_deps_cmake=(-DCMAKE_PREFIX_PATH="$mingw_deps_prefix" -DCMAKE_FIND_ROOT_PATH="$mingw_deps_prefix")
 }
