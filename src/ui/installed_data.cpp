@@ -11,7 +11,11 @@ std::string InstalledDataFolder(const std::string& executableDir)
 {
     if (executableDir.empty())
         return {};
-    return (std::filesystem::path(executableDir) / VARNEL_DATA_FROM_BIN).lexically_normal().generic_string();
+    std::filesystem::path data = (std::filesystem::path(executableDir) / VARNEL_DATA_FROM_BIN).lexically_normal();
+    // Windows keeps the data beside the program: "<dir>/." normalises to "<dir>/", no separator to double.
+    if (!data.has_filename())
+        data = data.parent_path();
+    return data.generic_string();
 }
 
 std::string InstalledLanguageFolder(const std::string& executableDir)

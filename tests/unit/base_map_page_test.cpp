@@ -71,4 +71,43 @@ TEST(BaseMapPage, ScriptQueryCarriesEveryTextEncodedUpToTheLimit)
     EXPECT_GT(BuildMapPageAddress(many, "file:///p", "t").size(), MaxMapAddressBytes);
     EXPECT_EQ(BuildMapMarksQuery(many, MaxMapMarks).find("lat100000="), std::string::npos);
     EXPECT_NE(BuildMapMarksQuery(many, MaxMapMarks).find("&lat99999="), std::string::npos);
+// What "Map All" opens without Qt WebEngine: the page beside the program (the zip's and the
+// installer's layout), named by an address that leads back to that file, with every mark in it.
+TEST(BaseMapPage, AddressNamesThePageBesideTheProgramWithEveryMark)
+{
+    const fs::path root = fs::temp_directory_path() / ("varnel map page " + std::to_string(::getpid()));
+    const fs::path program = root / "Varnel Link Manager";
+    fs::create_directories(program / "map");
+    std::ofstream(program / "map" / "index.html") << "x";
+    const auto page = FindMapPage(program);
+    ASSERT_TRUE(page);
+
+    CMarkList marks;
+    for (int i = 0; i < 3; ++i)
+        marks.AddMark(std::to_string(10 + i) + ".5", std::to_string(-20 - i) + ".25", std::to_string(i));
+    const std::string address = BuildMapPageAddress(marks, FileUrl(*page), "");
+
+    std::string file;
+    const std::string url = address.substr(0, address.find('?'));
+    ASSERT_EQ(url.rfind("file:///", 0), 0u) << url;
+    for (std::size_t i = std::string("file://").size(); i < url.size(); ++i) {
+        if (url[i] == '%') {
+            file += static_cast<char>(std::stoi(url.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            file += url[i];
+        }
+    }
+#ifdef _WIN32
+    file.erase(0, 1);  // "/C:/..." names C:/...
+#endif
+    EXPECT_TRUE(fs::equivalent(file, program / "map" / "index.html")) << address;
+    for (int i = 0; i < 3; ++i) {
+        const std::string n = std::to_string(i);
+        EXPECT_NE(address.find("lat" + n + '=' + std::to_string(10 + i) + ".5&lon" + n + "=-" +
+                               std::to_string(20 + i) + ".25"),
+                  std::string::npos)
+            << address;
+    }
+    fs::remove_all(root);
 }

@@ -162,10 +162,17 @@ TEST_F(LanguageModuleTest, FilesAreFoundBelowTheCurrentWorkingDirectory)
 // below the working directory still comes first.
 TEST_F(LanguageModuleTest, InstalledFolderServesWhenTheWorkingDirectoryHasNoFile)
 {
+#ifdef _WIN32
+    // The zip and the installer keep the languages beside the program.
+    EXPECT_EQ(InstalledLanguageFolder("C:/vlm"), "C:/vlm/languages");
+    const std::string installed = "inst/bin/languages/";
+#else
     EXPECT_EQ(InstalledLanguageFolder("/opt/vlm/bin"), "/opt/vlm/share/varnel-link-manager/languages");
+    const std::string installed = "inst/share/varnel-link-manager/languages/";
+#endif
     EXPECT_EQ(InstalledLanguageFolder(""), "");
-    Write("inst/share/varnel-link-manager/languages/spanish.lng", "152=Latitud instalada\n");
-    Write("inst/share/varnel-link-manager/languages/german.lng", "152=Breite installiert\n");
+    Write(installed + "spanish.lng", "152=Latitud instalada\n");
+    Write(installed + "german.lng", "152=Breite installiert\n");
     Write("DEBUG/languages/german.lng", "152=Breite lokal\n");
     module.SetInstalledFolder(InstalledLanguageFolder((m_Path / "inst/bin").string()));
     const struct {
