@@ -32,34 +32,37 @@ void CDialogMicrohardRover::OnDisplayTimer()
 {
     if (m_FirstTick) {
         m_FirstTick = false;
-        FirstTick();
+        FinishOpening(ReadRadio(true));
         return;
     }
     ShowSignal();
 }
 
-void CDialogMicrohardRover::FirstTick()
+std::optional<SQueryResult> CDialogMicrohardRover::ReadRadio(bool startPoller)
 {
     using namespace Microhard;
     // The opening queries finish before the thread starts: the port has one user at a time.
     std::optional<SQueryResult> failure;
-    {
-        CBusy busy(*this);
-        for (int id = 0; id <= MaxRadioId; ++id)
-            m_Ui->comboRadioId->addItem(QString::fromStdString(RadioIdText(id)), id);
-        const SQueryResult r = RunQuery(Link(), QueryRadioId, SettingRule(QueryRadioId, EOverflow::FirstCharacters));
-        if (r.Ok) {
-            m_Ui->comboRadioId->setCurrentText(QString::fromStdString(RadioIdText(RadioIdFromRegister(r.Value))));
-        } else {
-            m_Ui->comboRadioId->setCurrentText(QString());  // never an ID that was not read
-            failure = r;
-        }
-        const SQueryResult firmware = QueryFirmwareVersion(Link());
-        if (firmware.Ok)
-            SetLiveText(m_Ui->labelFirmware, m_Ui->labelFirmwareCaption->text(), RadioText(firmware.Value));
+    CBusy busy(*this);
+    // An ID the operator typed before the first tick is kept; filling the list would replace it.
+    const QString typed = m_Ui->comboRadioId->currentText();
+    for (int id = 0; id <= MaxRadioId; ++id)
+        m_Ui->comboRadioId->addItem(QString::fromStdString(RadioIdText(id)), id);
+    const SQueryResult r = RunQuery(Link(), QueryRadioId, SettingRule(QueryRadioId, EOverflow::FirstCharacters));
+    if (!typed.isEmpty())
+        m_Ui->comboRadioId->setCurrentText(typed);
+    else if (r.Ok)
+        m_Ui->comboRadioId->setCurrentText(QString::fromStdString(RadioIdText(RadioIdFromRegister(r.Value))));
+    else
+        m_Ui->comboRadioId->setCurrentText(QString());  // never an ID that was not read
+    if (!r.Ok)
+        failure = r;
+    const SQueryResult firmware = QueryFirmwareVersion(Link());
+    if (firmware.Ok)
+        SetLiveText(m_Ui->labelFirmware, m_Ui->labelFirmwareCaption->text(), RadioText(firmware.Value));
+    if (startPoller)
         StartPoller();
-    }
-    FinishOpening(failure);
+    return failure;
 }
 
 void CDialogMicrohardRover::OnCommit()
@@ -67,6 +70,14 @@ void CDialogMicrohardRover::OnCommit()
     using namespace Microhard;
     if (Busy())
         return;
+    if (m_FirstTick) {
+        // Pressed before the first tick: the opening reads come first, and the thread starts
+        // only after them (after a failed commit, below).
+        m_FirstTick = false;
+        FinishOpening(ReadRadio(false));
+        if (!isVisible())
+            return;
+    }
     const std::optional<int> id = ParseRadioId(m_Ui->comboRadioId->currentText().toStdString());
     if (!id) {
         ShowMessage(QMessageBox::Warning, Text(StringIds::RadioIdOutOfRange));
@@ -75,10 +86,13 @@ void CDialogMicrohardRover::OnCommit()
     SRoverChoices choices;
     choices.RadioId = *id;
     choices.WriteDefaults = (Model()->GetWriteDefaultsFlags() & WriteDefaults::BoxTicked) != 0;
-    // Reads on after a failure even when the opening reads have not started the thread yet: the
-    // display timer they wait for was stopped with it.
-    const SCommitResult result = CommitWithPollerStopped(RoverCommit(choices), true);
-    if (result.Ok)
+    const std::optional<SCommitResult> result =
+        CommitWithPollerStopped(RoverCommit(choices), true, RadioTiming::StopWaitCommitMs);
+    if (!result) {
+        reject();
+        return;
+    }
+    if (result->Ok)
         Port()->Close();
-    FinishCommit(result);
+    FinishCommit(*result);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "radio/polling_rover_dialog.h"
 
 namespace Ui {
@@ -21,7 +23,8 @@ protected:
     void OnDisplayTimer() override;
 
 private:
-    void FirstTick();
+    // The opening reads (radio ID, firmware); their failure, if any.
+    std::optional<SQueryResult> ReadRadio(bool startPoller);
     void OnCommit();
 
     Ui::CDialogMicrohardRover* m_Ui;

@@ -2,20 +2,30 @@
 
 #include <QLabel>
 
+#include <chrono>
 #include <limits>
+#include <thread>
 
 #include "radio/radio_timing.h"
 #include "serial/pump_wait.h"
+#include "serial/serial_port.h"
+#include "ui/string_table.h"
 
 CPollingRoverDialog::CPollingRoverDialog(QWidget* parent, CSerialPort* port, CModel* model, SPolling polling)
-    : CRadioDialog(parent, port, model), m_Polling(std::move(polling)), m_ThreadLink(port)
+    : CRadioDialog(parent, port, model), m_Polling(std::move(polling)),
+      m_ThreadLink(std::make_shared<CSerialRadioLink>(port))
 {
     connect(&m_Timer, &QTimer::timeout, this, [this] { OnDisplayTimer(); });
 }
 
 CPollingRoverDialog::~CPollingRoverDialog()
 {
-    m_Poller.Stop();
+    // Without an event loop to keep: a thread that does not finish in time is given up, not joined.
+    m_Poller.RequestStop();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(RadioTiming::StopWaitMs);
+    while (!m_Poller.Finished() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(RadioTiming::StopPollMs / 10));
+    m_Poller.Abandon();
 }
 
 void CPollingRoverDialog::SetUpPolling(QWidget* waitPanel, QLabel* signal, QLabel* signalCaption)
@@ -48,35 +58,52 @@ void CPollingRoverDialog::StartPoller()
 {
     // No level is shown as this one yet, so the first tick shows whatever the thread has.
     m_ShownLevel = std::numeric_limits<int>::min();
+    // Never a blocking join on this thread: a running poller is stopped with the window painting.
+    if (m_Poller.Running() && !StopPoller(RadioTiming::StopWaitMs))
+        return;
     m_Poller.Start(m_ThreadLink, m_Polling.Cycle, m_Polling.DataMode, m_Polling.StartLevel);
     if (!m_Timer.isActive())
         m_Timer.start(RadioTiming::DisplayTimerMs);
 }
 
-void CPollingRoverDialog::StopPoller()
+bool CPollingRoverDialog::StopPoller(int waitMs)
 {
     m_Poller.RequestStop();
     // The thread finishes its current step (at most one guard time); the window keeps painting.
-    while (!m_Poller.Finished())
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    while (!m_Poller.Finished() && std::chrono::steady_clock::now() < deadline)
         PumpWait(RadioTiming::StopPollMs);
-    m_Poller.Join();
     m_Timer.stop();
+    if (m_Poller.Finished()) {
+        m_Poller.Join();
+        return true;
+    }
+    // Stuck (a driver call that does not return): the thread is detached with what it uses and
+    // its link goes quiet; nobody may use the port after it, so it is closed.
+    m_Poller.Abandon();
+    Port()->Close();
+    ShowMessage(QMessageBox::Warning, Text(StringIds::PollerStuck));
+    return false;
 }
 
 void CPollingRoverDialog::OnCancel()
 {
     CBusy busy(*this);
-    StopPoller();
+    StopPoller(RadioTiming::StopWaitMs);
 }
 
-SCommitResult CPollingRoverDialog::CommitWithPollerStopped(const std::vector<SCommitStep>& steps, bool resume)
+std::optional<SCommitResult> CPollingRoverDialog::CommitWithPollerStopped(const std::vector<SCommitStep>& steps,
+                                                                          bool resume, int stopWaitMs)
 {
     CBusy busy(*this);
     m_WaitPanel->setGeometry(rect());
     m_WaitPanel->raise();
     m_WaitPanel->show();
     m_WaitPanel->repaint();
-    StopPoller();
+    if (!StopPoller(stopWaitMs)) {
+        m_WaitPanel->hide();
+        return std::nullopt;
+    }
     SCommitResult result = RunCommit(Link(), steps);
     if (!result.Ok) {
         // Back to data mode whatever the radio made of the failed line, then read on.

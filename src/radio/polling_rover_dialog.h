@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,14 +48,18 @@ protected:
     virtual void OnDisplayTimer() { ShowSignal(); }
     void ShowSignal();
 
-    // Starts the thread and, unless it runs already, the display timer.
+    // Starts the thread (a running one is stopped first) and, unless it runs already, the display timer.
     void StartPoller();
-    // Stops the thread (the window keeps painting while it finishes its step) and the display timer.
-    void StopPoller();
+    // Stops the thread (the window keeps painting while it finishes its step) and the display
+    // timer. A thread that has not finished after waitMs is abandoned: the port is closed, the
+    // operator told so, and false returned (the dialog should close).
+    bool StopPoller(int waitMs);
 
     // Busy, under the wait panel, with the thread stopped: runs the commit. After a failed one the
-    // radio is sent back to data mode and, with `resume`, the thread reads on.
-    SCommitResult CommitWithPollerStopped(const std::vector<SCommitStep>& steps, bool resume);
+    // radio is sent back to data mode and, with `resume`, the thread reads on. Nothing when the
+    // thread could not be stopped within stopWaitMs (see StopPoller; the dialog is closing then).
+    std::optional<SCommitResult> CommitWithPollerStopped(const std::vector<SCommitStep>& steps, bool resume,
+                                                         int stopWaitMs);
 
 private:
     SPolling m_Polling;
@@ -63,6 +68,6 @@ private:
     QLabel* m_SignalCaption = nullptr;
     QTimer m_Timer;
     int m_ShownLevel = 0;
-    CSerialRadioLink m_ThreadLink;  // plain sleeps; outlives the poller that borrows it
+    std::shared_ptr<CSerialRadioLink> m_ThreadLink;  // plain sleeps; shared with the thread
     CSignalPoller m_Poller;
 };

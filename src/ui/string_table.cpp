@@ -90,6 +90,7 @@ constexpr SStringEntry kAddedTexts[] = {
     {331, "The radio ID must be a number from 0 to 99."},
     {332, "no answer"},
     {350, "Connection Failed, only a Microhard radio can be connected directly."},
+    {670, "The signal reading did not stop in time; the port was closed."},
 };
 
 }  // namespace

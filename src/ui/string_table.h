@@ -97,6 +97,8 @@ constexpr int ChangesNotConfirmed = 330;  // "%s - %s": the command, what the ra
 constexpr int RadioIdOutOfRange = 331;
 constexpr int NoAnswer = 332;
 constexpr int DirectNeedsMicrohard = 350;
+// Review fixes, radio side (670-699).
+constexpr int PollerStuck = 670;
 }  // namespace StringIds
 
 struct SStringEntry {

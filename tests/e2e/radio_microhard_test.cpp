@@ -193,6 +193,46 @@ private slots:
         QVERIFY(sent.find("AT&W") == std::string::npos);
         QVERIFY(sent.find("ATO\r\nATO\r\nATCN\r\n$KBASE,PASSTHROUGH,0\r\n") != std::string::npos);
     }
+
+    // Commit before the first tick, and not confirmed: the opening reads still run alone, before
+    // the commit, the typed ID stays, and the thread starts only after both.
+    void roverCommitBeforeOpening()
+    {
+        SimProcess sim(Microhard("rover", {"--refuse", "ATS104="}));
+        QVERIFY(sim.Started());
+        std::vector<SRadioMessage> messages;
+        CRadioSession s(sim, messages);
+        bool checked = false;
+        const int result = s.Run([](CRadioDialog&) {},
+            [&](CRadioDialog& d) {
+                // Posted before the first 20 ms tick: the click comes first in the event loop.
+                QTimer::singleShot(0, &d, [&, dialog = &d] {
+                    auto& rover = static_cast<CDialogMicrohardRover&>(*dialog);
+                    auto* id = Find<QComboBox>(dialog, "comboRadioId");
+                    id->setCurrentText("07");
+                    QTest::mouseClick(Find<QPushButton>(dialog, "buttonCommit"), Qt::LeftButton);
+                    checked = true;
+                    QCOMPARE(messages.size(), std::size_t(1));  // no "Read configuration failed"
+                    QVERIFY2(messages[0].Text.startsWith("Changes not confirmed: ATS104="),
+                             qPrintable(messages[0].Text));
+                    QCOMPARE(id->currentText(), QStringLiteral("07"));
+                    QCOMPARE(Find<QLabel>(dialog, "labelFirmware")->text(), QStringLiteral("v1.56 build 1043"));
+                    QVERIFY(rover.Poller().Running());
+                    dialog->close();
+                });
+            });
+        QVERIFY(checked);
+        QCOMPARE(result, int(QDialog::Rejected));
+        const std::string sent = s.Sent();
+        // Reads, then the commit, then the thread's first escape: one user of the port at a time.
+        const std::size_t commit = sent.find("+++ATS104=");
+        QVERIFY(commit != std::string::npos);
+        const std::size_t read = sent.rfind("ATS104?\r\n", commit);
+        QVERIFY(read != std::string::npos);
+        QVERIFY(sent.find("AT&V\r\n", read) < commit);
+        QCOMPARE(sent.find("+++", read), commit);
+        QVERIFY(sent.find("ATS123?", read) > commit);
+    }
 };
 
 QTEST_MAIN(RadioMicrohardTest)

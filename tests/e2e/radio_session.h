@@ -85,7 +85,9 @@ public:
     }
 
     // Connect, Next, then `scenario` in the radio dialog, which should end it; the dialog's result.
-    int Run(const std::function<void(CRadioDialog&)>& scenario)
+    // `early` runs once the dialog shows, before its event loop (and so its opening reads) runs;
+    // what it posts runs first in that loop.
+    int Run(const std::function<void(CRadioDialog&)>& scenario, const std::function<void(CRadioDialog&)>& early = {})
     {
         int result = -1;
         Dlg.SetDialogHook([&](QDialog* d) {
@@ -95,6 +97,11 @@ public:
                 });
             } else if (auto* radio = qobject_cast<CRadioDialog*>(d)) {
                 QObject::connect(radio, &QDialog::finished, radio, [&result](int r) { result = r; });
+                if (early) {
+                    // Shown here, before its event loop runs: nothing of the opening has run yet.
+                    radio->show();
+                    early(*radio);
+                }
                 QObject::connect(radio, &CRadioDialog::Ready, radio, [radio, scenario] {
                     QTimer::singleShot(0, radio, [radio, scenario] {
                         scenario(*radio);

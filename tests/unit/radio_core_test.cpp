@@ -1,6 +1,8 @@
 // The shared radio machinery: query and collect, acknowledged commits, the polling thread.
 #include <gtest/gtest.h>
 
+#include <future>
+#include <memory>
 #include <thread>
 
 #include "radio/radio_commit.h"
@@ -204,6 +206,50 @@ TEST(SignalPoller, RunsCyclesUntilStoppedThenReturnsToDataMode)
     // Restartable; the destructor stops and joins.
     poller.Start(link, [](CRadioLink& l, std::atomic<int>&) { l.Pause(5); }, "ATCN", -1);
     EXPECT_EQ(poller.SignalLevel(), -1);
+}
+
+// A thread stuck in a call is detached, not joined: the poller can go at once, the thread keeps
+// the link it shares alive, and once it is released it never reaches the link again.
+TEST(SignalPoller, StuckThreadIsAbandonedAndTouchesTheLinkNoMore)
+{
+    auto link = std::make_shared<CFakeRadioLink>();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> stuck{false};
+    std::atomic<bool> done{false};
+    {
+        CSignalPoller poller;
+        poller.Start(
+            link,
+            [&, released](CRadioLink& l, std::atomic<int>& level) {
+                l.WriteLine("ATS123?");
+                stuck = true;
+                released.wait();  // a driver call that does not return
+                l.WriteLine("late");
+                l.Purge();
+                level = 99;
+                done = true;
+            },
+            "ATO", 0);
+        for (int i = 0; i < 400 && !stuck; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_TRUE(stuck);
+        poller.RequestStop();
+        EXPECT_FALSE(poller.Finished());
+        poller.Abandon();
+        EXPECT_FALSE(poller.Running());
+        EXPECT_TRUE(poller.Finished());
+        poller.Join();  // nothing left to join
+    }  // destroyed while the thread is still stuck
+    const int purges = link->Purges;
+    EXPECT_GT(link.use_count(), 1);  // the thread still holds the link
+    release.set_value();
+    for (int i = 0; i < 400 && link.use_count() > 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(link.use_count(), 1);  // the thread ended and let it go
+    EXPECT_EQ(link->SentTexts(), (std::vector<std::string>{"ATS123?"}));  // no "late", no "ATO"
+    EXPECT_EQ(link->Purges, purges);
+    EXPECT_TRUE(done);
 }
 
 }  // namespace
