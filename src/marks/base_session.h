@@ -152,7 +152,6 @@ public:
 private:
     static std::size_t OpeningCount();
     void TakeMark(const std::string& sentence, std::string_view value);
-    void Send(std::string_view sentence);
     void SendOpening(std::string_view request);
 
     CModel* m_Model;

@@ -250,13 +250,11 @@ void CCoordinatePanel::ApplyTexts()
     m_Ui->addDecimalButton->setAccessibleName(add);
     m_Ui->addDecimalButton->setAccessibleDescription(decTitle);
 
-<<<<<<< HEAD
     for (CAutoEdit* e : findChildren<CAutoEdit*>()) {
         const QString full = text(StringIds::FieldFull).arg(e->GetMaxChars());
         e->SetRefusalTexts(text(e->property("acceptsTextId").toInt()), full);
         e->SetLanguageModule(m_Language);
     }
-=======
     const QString gridTitle = text(StringIds::AddCoordinateGrid);
     m_Ui->gridGroup->setTitle(gridTitle);
     m_Ui->systemLabel->setText(text(StringIds::CoordinateSystem));
@@ -281,7 +279,6 @@ void CCoordinatePanel::ApplyTexts()
     m_Ui->addGridButton->setAccessibleDescription(gridTitle);
     if (m_Grid)
         ShowSystem(nullptr);
->>>>>>> wip/grid
 }
 
 void CCoordinatePanel::Clear()
@@ -296,13 +293,8 @@ void CCoordinatePanel::Clear()
             info->HideMessage();
     }
     m_Clearing = false;
-<<<<<<< HEAD
     UpdateAddButtons();
-=======
-    m_Ui->addDmsButton->setEnabled(false);
-    m_Ui->addDecimalButton->setEnabled(false);
     m_Ui->addGridButton->setEnabled(false);
->>>>>>> wip/grid
 }
 
 void CCoordinatePanel::OnDmsChanged(bool latitude)

@@ -513,13 +513,9 @@ void CDialogBaseMarks::CreateExchangeActions()
 {
     m_Exchange = new CMarkExchangeActions(
         this, m_Ui->menuFile, m_Ui->actionClose, m_Session.Marks(), m_LastPath, [this](int id) { return Text(id); },
-        [this] {
-            std::vector<CMark> selected;
-            for (const QTreeWidgetItem* item : m_Ui->treeMarks->selectedItems())
-                selected.emplace_back(item->text(ColLatitude).toStdString(), item->text(ColLongitude).toStdString(),
-                                      item->text(ColAltitude).toStdString());
-            return selected;
-        });
+        [this] { return SelectedMarks(); });
+}
+
 void CDialogBaseMarks::SetUpGnss()
 {
     m_Ui->actionGnssStatus->setText(Text(StringIds::GnssStatusTitle));

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/utf8_path.h"
+#include "ui/utf8_path.h"
 #include "marks/coordinate_conversion.h"
 #include "marks/coordinate_validators.h"
 #include "marks/mark_file.h"

@@ -9,7 +9,7 @@
 #include <set>
 #include <tuple>
 
-#include "app/utf8_path.h"
+#include "ui/utf8_path.h"
 #include "marks/mark_exchange.h"
 #include "marks/mark_list.h"
 #include "ui/prompter.h"

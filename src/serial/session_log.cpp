@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/utf8_path.h"
+#include "ui/utf8_path.h"
 
 std::string EscapeSessionBytes(std::string_view bytes)
 {

@@ -122,7 +122,7 @@ void GnssBaseTest::onMarkAndAverageIntoAMark()
         QTest::qWait(500);
         QVERIFY(line->text().isEmpty());  // nothing streams, nothing asked for
         auto* tree = dlg.MarkTree();
-        QTRY_COMPARE_WITH_TIMEOUT(tree->topLevelItemCount(), 3, 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(tree->model()->rowCount(), 3, 8000);
 
         WithDialog<CDialogAveragePosition>(dlg.findChild<QAction*>("actionAveragePosition"), [&](CDialogAveragePosition& w) {
             QVERIFY(m_Sim->WaitReceived("$JASC,GPGGA,1\r\n$JASC,GPGST,1\r\n", 2000));
@@ -141,10 +141,10 @@ void GnssBaseTest::onMarkAndAverageIntoAMark()
             QVERIFY(Control<QLabel>(w, "labelResult")->text().startsWith("Already in the mark list: 52.205"));
         });
         QVERIFY(m_Sim->WaitReceived("$JASC,GPGGA,0\r\n$JASC,GPGST,0\r\n", 2000));
-        QTRY_COMPARE_WITH_TIMEOUT(tree->topLevelItemCount(), 4, 2000);
-        const QTreeWidgetItem* added = tree->topLevelItem(3);
-        QVERIFY(added->text(1).startsWith("52.205") && added->text(1).size() == 11);
-        QVERIFY(added->text(3).startsWith("1") && added->text(3).size() <= 6);
+        QTRY_COMPARE_WITH_TIMEOUT(tree->model()->rowCount(), 4, 2000);
+        const auto added = [tree](int column) { return tree->model()->index(3, column).data().toString(); };
+        QVERIFY(added(1).startsWith("52.205") && added(1).size() == 11);
+        QVERIFY(added(3).startsWith("1") && added(3).size() <= 6);
     });
 }
 

@@ -28,7 +28,7 @@ private slots:
         CMarkList& marks = dlg.Session().Marks();
         marks.AddMark("1.5", "2.5", "3");
         marks.AddMark("07", "8", "9");
-        QTRY_COMPARE(dlg.MarkTree()->topLevelItemCount(), 2);
+        QTRY_COMPARE(dlg.MarkTree()->model()->rowCount(), 2);
         CMarkExchangeActions* exchange = dlg.Exchange();
         QCOMPARE(exchange->ImportAction()->text(), QStringLiteral("Import..."));
 
@@ -36,7 +36,8 @@ private slots:
         // A name without suffix gets the CSV one, the first filter's.
         exchange->ExportSelectedAction()->trigger();
         QCOMPARE(messages.takeFirst(), QStringLiteral("Select the marks to export first."));
-        dlg.MarkTree()->topLevelItem(1)->setSelected(true);
+        dlg.MarkTree()->selectionModel()->select(dlg.MarkTree()->model()->index(1, 0),
+                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
         prompter.Files = {dir.filePath("sel")};
         exchange->ExportSelectedAction()->trigger();
         std::ifstream in(dir.filePath("sel.csv").toStdString(), std::ios::binary);

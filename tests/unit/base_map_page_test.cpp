@@ -71,6 +71,8 @@ TEST(BaseMapPage, ScriptQueryCarriesEveryTextEncodedUpToTheLimit)
     EXPECT_GT(BuildMapPageAddress(many, "file:///p", "t").size(), MaxMapAddressBytes);
     EXPECT_EQ(BuildMapMarksQuery(many, MaxMapMarks).find("lat100000="), std::string::npos);
     EXPECT_NE(BuildMapMarksQuery(many, MaxMapMarks).find("&lat99999="), std::string::npos);
+}
+
 // What "Map All" opens without Qt WebEngine: the page beside the program (the zip's and the
 // installer's layout), named by an address that leads back to that file, with every mark in it.
 TEST(BaseMapPage, AddressNamesThePageBesideTheProgramWithEveryMark)
