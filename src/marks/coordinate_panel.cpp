@@ -34,7 +34,7 @@ constexpr SEditSettings kMinutes{"0123456789", 2, false, '.', false, true, Strin
 constexpr SEditSettings kSeconds{"0123456789.", 5, false, ',', true, false, StringIds::AcceptsDigitsPoint};
 constexpr SEditSettings kAltitude{"-0123456789.", 6, true, ',', true, true, StringIds::AcceptsDigitsSignPoint};
 constexpr SEditSettings kDecimal{"-0123456789.", 16, true, ',', true, true, StringIds::AcceptsDigitsSignPoint};
-constexpr SEditSettings kGrid{"-0123456789.", 13, true, ',', true, true, StringIds::AcceptsDigitsSignPoint};
+constexpr SEditSettings kGrid{"-0123456789.", 13, true, ',', false, true, StringIds::AcceptsDigitsSignPoint};
 
 // Typed grid marks keep eight decimals of a degree (about a millimetre).
 constexpr int kGridMarkDecimals = 8;

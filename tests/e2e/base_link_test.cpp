@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -58,12 +59,12 @@ void BaseLinkTest::marksEditorAcrossUnplugAndReplug()
     auto* voltage = dlg.findChild<QLabel*>("labelVoltage");
     auto* write = dlg.findChild<QPushButton*>("buttonWrite");
     auto* read = dlg.findChild<QPushButton*>("buttonRead");
-    auto* tree = dlg.findChild<QTreeWidget*>("treeMarks");
+    auto* tree = dlg.findChild<QTreeView*>("treeMarks");
     QVERIFY(link && voltage && write && read && tree);
     const QString com = QStringLiteral("COM%1").arg(sim.ComNumber());
 
     QTRY_VERIFY_WITH_TIMEOUT(link->text().endsWith("Link: receiving"), 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(tree->topLevelItemCount(), 12, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(tree->model()->rowCount(), 12, 8000);
     QTRY_VERIFY_WITH_TIMEOUT(voltage->text().startsWith("Battery Voltage: 12."), 9000);
     QVERIFY(!voltage->text().contains("ago"));
     QVERIFY(write->isEnabled());
@@ -76,7 +77,7 @@ void BaseLinkTest::marksEditorAcrossUnplugAndReplug()
     QVERIFY(!write->isEnabled() && !read->isEnabled());
     QCOMPARE(write->toolTip(), link->text());
     QTRY_VERIFY_WITH_TIMEOUT(voltage->text().endsWith(" s ago)"), 3000);
-    QCOMPARE(tree->topLevelItemCount(), 13);
+    QCOMPARE(tree->model()->rowCount(), 13);
 
     // Back: reconnected under the same COM number, the opening requests again, polling resumes.
     const std::size_t before = sim.Received().size();
@@ -86,7 +87,7 @@ void BaseLinkTest::marksEditorAcrossUnplugAndReplug()
     QTRY_VERIFY_WITH_TIMEOUT(!voltage->text().contains("ago"), 5000);
     QVERIFY(sim.WaitReceived("$KBASE,BOOTVERSION\r\n$JI\r\n", 3000));
     QVERIFY(sim.Received().find("$KBASE,MARKS", before) == std::string::npos);
-    QCOMPARE(tree->topLevelItemCount(), 13);  // reading marks stays the operator's choice
+    QCOMPARE(tree->model()->rowCount(), 13);  // reading marks stays the operator's choice
     QTRY_VERIFY_WITH_TIMEOUT(link->text().endsWith("Link: receiving"), 7000);
 
     // A write run of 13 marks takes over 15 s; the next pull cuts it and it is reported as failed.
@@ -101,7 +102,7 @@ void BaseLinkTest::marksEditorAcrossUnplugAndReplug()
     QVERIFY(!dlg.findChild<CDialogWritingCoordinates*>());
     QVERIFY(!dlg.findChild<QLabel*>("labelConfirmation")->text().contains("confirmed"));
     QVERIFY(link->text().contains("Connection lost"));
-    QCOMPARE(tree->topLevelItemCount(), 13);
+    QCOMPARE(tree->model()->rowCount(), 13);
     CPrompter::SetCurrent(nullptr);
 }
 

@@ -294,7 +294,9 @@ private slots:
         QVERIFY(m_Panel->ChooseSystem(QString::fromLatin1(CCoordinatePanel::UtmChoice)));
 
         FocusOn(F::LatDecimal);
-        Type("-34,16");
+        Type("-34");
+        FocusOn(F::LonDecimal);  // a comma after digits would be the decimal point
+        Type("16");
         QCOMPARE(Text(F::Easting), QStringLiteral("592349.603"));
         QCOMPARE(Text(F::Northing), QStringLiteral("6237393.340"));
         QCOMPARE(m_Panel->findChild<QSpinBox*>("zoneSpin")->value(), 33);
