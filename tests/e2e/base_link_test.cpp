@@ -39,7 +39,7 @@ void BaseLinkTest::marksEditorAcrossUnplugAndReplug()
     {
         std::ofstream marks(marksPath.toStdString());
         for (int i = 0; i < 12; ++i)
-            marks << "51." << i << ",-1.25,100\n";
+            marks << "51." << (10 + i) << ",-1.25,100\n";  // distinct by value: 51.1 would equal 51.10
     }
     SimProcess::Options options;
     options.marksFile = marksPath.toStdString();

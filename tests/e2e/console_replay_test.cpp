@@ -1,7 +1,7 @@
 #include <QMenuBar>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <fstream>
 #include <sstream>
@@ -59,11 +59,11 @@ QStringList ConsoleReplayTest::Session(SimProcess& sim, const QString& recordTo)
             });
         } else if (auto* base = qobject_cast<CDialogBaseMarks*>(d)) {
             QTimer::singleShot(0, base, [&, base] {
-                auto* tree = Control<QTreeWidget>(*base, "treeMarks");
-                if (QTest::qWaitFor([&] { return tree->topLevelItemCount() == 3; }, 8000)) {
-                    for (int r = 0; r < tree->topLevelItemCount(); ++r)
-                        for (int c = 0; c < tree->columnCount(); ++c)
-                            marks << tree->topLevelItem(r)->text(c);
+                const QAbstractItemModel* list = Control<QTreeView>(*base, "treeMarks")->model();
+                if (QTest::qWaitFor([&] { return list->rowCount() == 3; }, 8000)) {
+                    for (int r = 0; r < list->rowCount(); ++r)
+                        for (int c = 0; c < list->columnCount(); ++c)
+                            marks << list->index(r, c).data().toString();
                 }
                 // Tools > Serial Console shows the run's one window, usable over the modal editor.
                 base->findChild<QAction*>("actionSerialConsole")->trigger();
