@@ -15,6 +15,7 @@ CSimDevice::CSimDevice(const SSimDeviceConfig& config) : m_config(config)
         SSimReceiverConfig receiver;
         receiver.rover = config.receiver == "rover";
         receiver.externalPower = config.externalPower;
+        receiver.ignoreSetting = config.ignoreSetting;
         receiver.marks = config.marks;
         receiver.reference = config.reference;
         receiver.ggaFromStart = config.nmea != "off";

@@ -21,6 +21,7 @@ struct SSimDeviceConfig {
     bool linkUp = true;
     std::string refuse;         // the radio answers "ERROR" to command lines beginning with this
     int commandIdleMs = 0;      // AT radios drop command mode after this much silence
+    std::string ignoreSetting;  // the base drops writes of this battery setting
     int replyPieceBytes = 0;    // replies go out in pieces of this many bytes (0: whole)
     int replyPieceGapMs = 50;   // between two pieces
     std::string nmea = "gga";   // on (all streams from the start) | gga | off (until asked)

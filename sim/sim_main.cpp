@@ -119,6 +119,7 @@ int main(int argc, char** argv)
     config.externalPower = options.externalPower;
     config.linkUp = options.linkUp;
     config.refuse = options.refuse;
+    config.ignoreSetting = options.ignoreSetting;
     config.commandIdleMs = options.commandIdleMs;
     config.replyPieceBytes = options.replyPieceBytes;
     config.nmea = options.nmea;

@@ -33,6 +33,7 @@ std::string SimUsage()
            "  --power internal|external   base power source (default internal: a draining battery)\n"
            "  --link up|down          whether the radio hears its peer (default up)\n"
            "  --refuse COMMAND        the radio answers ERROR to command lines beginning with COMMAND\n"
+           "  --ignore-setting KEY    the base drops writes of this battery setting (INTBATVWARN, ...)\n"
            "  --command-idle-ms N     AT radios leave command mode after N ms without a byte\n"
            "  --reply-pieces N        replies go out in pieces of N bytes, 50 ms apart\n"
            "  --replay FILE           be the device of a session log: answer as it did (see README)\n"
@@ -127,6 +128,12 @@ bool ParseSimOptions(const std::vector<std::string>& args, SSimOptions& options,
                 return false;
             }
             options.linkUp = v == "up";
+        } else if (a == "--ignore-setting") {
+            if (!value(options.ignoreSetting)) return false;
+            if (options.ignoreSetting.empty()) {
+                error = "--ignore-setting needs a setting";
+                return false;
+            }
         } else if (a == "--refuse") {
             if (!value(options.refuse)) return false;
             if (options.refuse.empty()) {

@@ -18,6 +18,7 @@ struct SSimOptions {
     bool externalPower = false;       // base runs on external power instead of its battery
     bool linkUp = true;               // the radio hears its peer
     std::string refuse;               // the radio answers "ERROR" to command lines beginning with this
+    std::string ignoreSetting;        // the base takes this "$KBASE" setting (INTBATVWARN, ...) and drops it
     int commandIdleMs = 0;            // AT radios drop command mode after this much silence (0: never)
     int replyPieceBytes = 0;          // send replies in pieces of this many bytes (0: whole)
     std::string replayFile;           // answer as the device of this session log did

@@ -422,7 +422,7 @@ std::string CSimReceiver::BaseSentence(const std::string& command, long long now
         m_watchdog = std::atoi(value.c_str());
     } else {
         double number = 0;
-        if (!ParseDouble(value, number))
+        if (!ParseDouble(value, number) || key == m_config.ignoreSetting)
             return {};
         if (key == "INTBATVCRITICAL") m_battery.intVCritical = number;
         else if (key == "EXTBATVCRITICAL") m_battery.extVCritical = number;

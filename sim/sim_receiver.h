@@ -36,6 +36,8 @@ struct SSimReceiverConfig {
     int fixQuality = 1;
     int damageEvery = 0;         // every K-th NMEA sentence gets a wrong checksum (0: none)
     int nmeaIntervalMs = 1000;
+    // Fault: a write of this battery setting ("INTBATVWARN", ...) is taken without an answer and dropped.
+    std::string ignoreSetting;
 };
 
 class CSimReceiver {

@@ -1,6 +1,7 @@
 'use strict';
 // Shows the marks named in this page's own query: lat<n>, lon<n>, alt<n> (n = 0, 1, ...) and tiles,
-// the tile address template. Every value is handled as text; nothing from the query becomes markup.
+// the tile address template, and t_<name>, the page's texts in the operator's language (English when
+// absent). Every value is handled as text; nothing from the query becomes markup.
 // With "deferred" in the query the marks come later, from the program: varnelMap.start(query), the
 // query in the same form, for more marks than an address can carry.
 (function () {
@@ -10,6 +11,13 @@
   const state = window.varnelMap = { ready: false, placed: 0, notPlaced: 0, tilesLoaded: 0, tileErrors: 0 };
 
   const own = new URLSearchParams(window.location.search);
+  const english = {
+    mark: 'Mark %1', lat: 'Latitude', lon: 'Longitude', alt: 'Altitude',
+    noTiles: 'No map tiles could be loaded; the marks are shown on a latitude/longitude grid.',
+    noLibrary: 'The map library (Debian package libjs-leaflet) could not be loaded; the marks are listed below.',
+    notPlaced: 'Not placed (not a valid latitude or longitude)', label: 'Map of the marks'
+  };
+  const text = name => own.get('t_' + name) || english[name];
 
   function readQuery(search) {
     const params = new URLSearchParams(search);
@@ -40,8 +48,14 @@
     return block;
   }
 
+  // Numbered from 1, as the program's list numbers them.
+  function number(mark) {
+    return String(mark.index + 1);
+  }
+
   function describe(mark) {
-    return ['Mark ' + mark.index, 'Latitude: ' + mark.lat, 'Longitude: ' + mark.lon, 'Altitude: ' + mark.alt];
+    return [text('mark').replace('%1', number(mark)), text('lat') + ': ' + mark.lat, text('lon') + ': ' + mark.lon,
+            text('alt') + ': ' + mark.alt];
   }
 
   function showStatus(text) {
@@ -94,7 +108,7 @@
   }
 
   function addTiles(map, template, grid) {
-    const noTiles = 'No map tiles could be loaded; the marks are shown on a latitude/longitude grid.';
+    const noTiles = text('noTiles');
     if (!template) {
       showStatus(noTiles);
       return;
@@ -124,7 +138,7 @@
     state.started = true;
     const query = readQuery(search);
     if (typeof L === 'undefined') {
-      showStatus('The map library (Debian package libjs-leaflet) could not be loaded; the marks are listed below.');
+      showStatus(text('noLibrary'));
       listNotPlaced(query.marks);
       state.ready = true;
       return;
@@ -143,9 +157,19 @@
         notPlaced.push(mark);
         continue;
       }
-      const title = describe(mark).join(', ');
+      // The number stands on the marker itself; the tooltip is the only other text (no title as well,
+      // which the browser would show as a second one).
+      const label = document.createElement('span');
+      label.textContent = number(mark);
       const marker = many ? L.circleMarker([lat, lon], { radius: 5 })
-        : L.marker([lat, lon], { icon: new L.Icon.Default({ className: 'varnel-mark' }), title: title, alt: title });
+        : L.marker([lat, lon], { icon: L.divIcon({ className: 'varnel-mark', html: label, iconSize: null,
+                                                   iconAnchor: [0, 0] }) });
+      // The marker's element exists once the map has a view: named for screen readers then.
+      marker.on('add', () => {
+        const element = marker.getElement && marker.getElement();
+        if (element)
+          element.setAttribute('aria-label', describe(mark).join(', '));
+      });
       // Built when first shown, and as text: a string here would be taken as markup.
       marker.bindTooltip(() => textBlock(describe(mark)), { className: 'varnel-tooltip' }).addTo(map);
       placed.push([lat, lon]);
@@ -170,6 +194,10 @@
     else
       window.addEventListener('load', () => setTimeout(() => addTiles(map, query.tiles, grid), 0));
   }
+
+  document.title = text('label');
+  document.getElementById('map').setAttribute('aria-label', text('label'));
+  document.getElementById('notPlacedTitle').textContent = text('notPlaced');
 
   state.start = start;
   if (!own.has('deferred'))

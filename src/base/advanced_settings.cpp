@@ -7,6 +7,8 @@
 #include "base/base_status.h"
 #include "connection/model.h"
 #include "marks/base_texts.h"
+#include "marks/text_number.h"
+#include "ui/string_table.h"
 
 namespace BC = BaseCommands;
 
@@ -42,10 +44,94 @@ double SliderValue(const SSliderScale& scale, int position)
     return static_cast<double>(position) / scale.PerUnit;
 }
 
+namespace {
+
+std::string Fill(std::string text, std::initializer_list<std::string> values)
+{
+    int n = 1;
+    for (const std::string& v : values) {
+        const std::string key = "%" + std::to_string(n++);
+        for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + v.size()))
+            text.replace(at, key.size(), v);
+    }
+    return text;
+}
+
+std::string VoltText(const CBaseTexts& texts, double volts)
+{
+    return FixedText(volts, 2) + texts.Text(StringIds::Volts);
+}
+
+// The sentences carry the levels with six decimals, the answer with two.
+bool SameLevel(double a, double b)
+{
+    return std::lround(a * 100) == std::lround(b * 100);
+}
+
+}  // namespace
+
+SAdvancedLevels LevelsOf(const CBaseSettings& settings)
+{
+    return {settings.GetIntBatVWarn(), settings.GetIntBatVCritical(), settings.GetIntBatDr()};
+}
+
+void ApplyLevels(CBaseSettings& settings, const SAdvancedLevels& levels)
+{
+    settings.SetIntBatVWarn(levels.WarnLevel);
+    settings.SetIntBatVCritical(levels.CriticalLevel);
+    settings.SetIntBatDr(levels.DischargeRate);
+}
+
+bool LevelsValid(const SAdvancedLevels& levels)
+{
+    // A NaN compares false: refused as well.
+    return levels.CriticalLevel < levels.WarnLevel;
+}
+
+std::string InvalidLevelsText(const CBaseTexts& texts, const SAdvancedLevels& levels)
+{
+    return Fill(texts.Text(StringIds::CriticalNotBelowWarning),
+                {VoltText(texts, levels.CriticalLevel), VoltText(texts, levels.WarnLevel)});
+}
+
+std::string ReadBackText(const CBaseTexts& texts, const SAdvancedLevels& written, const SAdvancedLevels& held,
+                         bool answered)
+{
+    if (!answered)
+        return texts.Text(StringIds::SettingsNotReadBack);
+    std::string text;
+    const auto differs = [&](int name, const std::string& heldText, const std::string& writtenText) {
+        if (!text.empty())
+            text += ' ';
+        text += Fill(texts.Text(StringIds::SettingDiffers), {texts.Text(name), heldText, writtenText});
+    };
+    if (!SameLevel(held.WarnLevel, written.WarnLevel))
+        differs(StringIds::WarningLevel, VoltText(texts, held.WarnLevel), VoltText(texts, written.WarnLevel));
+    if (!SameLevel(held.CriticalLevel, written.CriticalLevel))
+        differs(StringIds::CriticalLevel, VoltText(texts, held.CriticalLevel), VoltText(texts, written.CriticalLevel));
+    if (held.DischargeRate != written.DischargeRate) {
+        const std::string unit = texts.Text(StringIds::Minutes) + "/" + texts.Text(StringIds::Volts);
+        differs(StringIds::Discharge, std::to_string(held.DischargeRate) + unit,
+                std::to_string(written.DischargeRate) + unit);
+    }
+    return text.empty() ? texts.Text(StringIds::SettingsConfirmed) : text;
+}
+
 CAdvancedSettings::CAdvancedSettings(CModel* model, CBaseSettings* settings, CBaseStatus* status,
                                      CAdvancedHost* host)
     : m_Model(model), m_Settings(settings), m_Status(status), m_Host(host)
 {
+    if (m_Settings)
+        m_Opening = LevelsOf(*m_Settings);
+}
+
+void CAdvancedSettings::RestoreOpeningLevels()
+{
+    m_ReadBack.reset();
+    if (!m_Settings)
+        return;
+    ApplyLevels(*m_Settings, m_Opening);
+    ShowSettings();
 }
 
 CBaseTexts CAdvancedSettings::Texts() const
@@ -118,6 +204,7 @@ void CAdvancedSettings::Tick()
 {
     if (!m_Host)
         return;
+    CheckReadBack();
     int& counter = AdvancedTickCounter();
     if (counter > AdvancedTiming::RefreshAfterTicks) {
         // The answers arrive after this refresh has drawn: they show at the next one.
@@ -136,13 +223,37 @@ void CAdvancedSettings::ReadSettings()
         m_Host->WriteLine(BC::Config);
 }
 
-void CAdvancedSettings::WriteSettings()
+EWriteResult CAdvancedSettings::WriteSettings(std::string* refusal)
 {
     if (!m_Host || !m_Settings)
-        return;
+        return EWriteResult::NoRecord;
     const CBaseSettings& s = *m_Settings;
+    const SAdvancedLevels written = LevelsOf(s);
+    if (!LevelsValid(written)) {
+        if (refusal)
+            *refusal = InvalidLevelsText(Texts(), written);
+        return EWriteResult::Refused;
+    }
     for (const std::string& sentence :
          BC::WriteSettings(s.GetIntBatVCritical(), s.GetExtBatVCritical(), s.GetIntBatVWarn(), s.GetExtBatVWarn(),
                            s.GetIntBatDr(), s.GetExtBatDr()))
         m_Host->WriteLine(sentence);
+    // The answer lands in the same record through the session's parser.
+    m_ReadBack = SReadBack{written, s.BatteryUpdates(), 0};
+    m_Host->WriteLine(BC::Config);
+    return EWriteResult::Sent;
+}
+
+void CAdvancedSettings::CheckReadBack()
+{
+    if (!m_ReadBack || !m_Settings)
+        return;
+    const unsigned lines = m_Settings->BatteryUpdates() - m_ReadBack->UpdatesAtRequest;
+    if (lines < static_cast<unsigned>(AdvancedTiming::ReadBackLines) &&
+        ++m_ReadBack->Ticks < AdvancedTiming::ReadBackTicks)
+        return;
+    const SReadBack done = *m_ReadBack;
+    m_ReadBack.reset();
+    m_Host->ShowReadBack(ReadBackText(Texts(), done.Written, LevelsOf(*m_Settings), lines > 0));
+    ShowSettings();
 }

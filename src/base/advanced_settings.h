@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,11 @@ class CModel;
 namespace AdvancedTiming {
 constexpr int TickPeriodMs = 10;
 constexpr int RefreshAfterTicks = 50;  // a refresh runs once the counter has passed this
+// After "Write Settings" the base is asked for its settings; its answer is judged once all of its lines
+// are in, or after this many ticks with what came.
+constexpr int ReadBackTicks = 300;
+// The lines of the base's answer to "$KBASE,CONFIG" that set the battery record.
+constexpr int ReadBackLines = 5;
 }  // namespace AdvancedTiming
 
 // Ticks counted between refreshes; process-wide, so a later opening of the dialog continues the
@@ -60,7 +66,30 @@ public:
     virtual void ShowStatus(const SBatteryStatusTexts& texts) = 0;
     // Positions a slider; the window must not take this as the operator's move.
     virtual void ShowSlider(EBatterySlider slider, const SSliderView& view) = 0;
+    // The outcome of the read-back after "Write Settings".
+    virtual void ShowReadBack(const std::string& text) { (void)text; }
 };
+
+// The three settings the dialog edits, as written or as the base gave them back.
+struct SAdvancedLevels {
+    double WarnLevel = 0.0;
+    double CriticalLevel = 0.0;
+    int DischargeRate = 0;
+    bool operator==(const SAdvancedLevels&) const = default;
+};
+SAdvancedLevels LevelsOf(const CBaseSettings& settings);
+void ApplyLevels(CBaseSettings& settings, const SAdvancedLevels& levels);
+
+// The critical level must lie below the warning level, or the base would never warn before it stops.
+bool LevelsValid(const SAdvancedLevels& levels);
+// The refusal shown instead of writing invalid levels.
+std::string InvalidLevelsText(const CBaseTexts& texts, const SAdvancedLevels& levels);
+// The read-back judged: "The base confirmed the settings." or each setting the base holds otherwise.
+// Levels compare to the hundredth of a volt the sentences carry. answered: any line came back.
+std::string ReadBackText(const CBaseTexts& texts, const SAdvancedLevels& written, const SAdvancedLevels& held,
+                         bool answered);
+
+enum class EWriteResult { Sent, Refused, NoRecord };
 
 // The advanced settings dialog's logic: the refresh on each tick, the sliders' mapping to
 // the settings record, and the settings sentences. Owns none of the records it is given.
@@ -82,7 +111,14 @@ public:
 
     // "Read Settings" and "Write Settings".
     void ReadSettings();
-    void WriteSettings();
+    // Refused, sending nothing, while the critical level is not below the warning level; the text
+    // then says why. Sent, it asks the base for its settings and judges the answer in later ticks.
+    EWriteResult WriteSettings(std::string* refusal = nullptr);
+    bool ReadBackPending() const { return m_ReadBack.has_value(); }
+
+    // The levels the dialog opened with, and putting them back in the record (Cancel).
+    const SAdvancedLevels& OpeningLevels() const { return m_Opening; }
+    void RestoreOpeningLevels();
 
     SSliderView SliderView(EBatterySlider slider) const;
     SBatteryStatusTexts StatusTexts() const;
@@ -95,4 +131,12 @@ private:
     CBaseSettings* m_Settings;
     CBaseStatus* m_Status;
     CAdvancedHost* m_Host;
+    SAdvancedLevels m_Opening;
+    struct SReadBack {
+        SAdvancedLevels Written;
+        unsigned UpdatesAtRequest = 0;
+        int Ticks = 0;
+    };
+    std::optional<SReadBack> m_ReadBack;
+    void CheckReadBack();
 };

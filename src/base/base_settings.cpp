@@ -26,30 +26,35 @@ void CBaseSettings::SetIntBatVCritical(double v)
 {
     m_Battery.IntBatVCritical = v;
     m_Modified = true;
+    ++m_BatteryUpdates;
 }
 
 void CBaseSettings::SetIntBatVWarn(double v)
 {
     m_Battery.IntBatVWarn = v;
     m_Modified = true;
+    ++m_BatteryUpdates;
 }
 
 void CBaseSettings::SetExtBatVWarn(double v)
 {
     m_Battery.ExtBatVWarn = v;
     m_Modified = true;
+    ++m_BatteryUpdates;
 }
 
 void CBaseSettings::SetIntBatDr(int v)
 {
     m_Battery.IntBatDr = v;
     m_Modified = true;
+    ++m_BatteryUpdates;
 }
 
 void CBaseSettings::SetExtBatDr(int v)
 {
     m_Battery.ExtBatDr = v;
     m_Modified = true;
+    ++m_BatteryUpdates;
 }
 
 void CBaseSettings::SetSats(int v)

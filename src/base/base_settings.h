@@ -52,6 +52,10 @@ public:
     void SetPeakSnr(int v);
     void SetOnInternalBattery(bool v);
 
+    // Counts every battery setter call (a reply line or an edit), so a reader can tell that the
+    // base's answer has come in even when it holds the same values.
+    unsigned BatteryUpdates() const { return m_BatteryUpdates; }
+
     bool GetModified() const { return m_Modified; }
     void SetModified(bool v) { m_Modified = v; }
 
@@ -70,6 +74,7 @@ private:
     SBatterySettings m_Battery;
     bool m_OnInternalBattery = false;
     bool m_Modified = true;
+    unsigned m_BatteryUpdates = 0;
     int m_Sats = 0;
     double m_StDev = 0.0;
     int m_PeakSnr = 0;

@@ -9,6 +9,7 @@
 #include "ui/app_icon.h"
 #include "ui/display_text.h"
 #include "ui/elided_label.h"
+#include "ui/prompter.h"
 #include "ui/string_table.h"
 #include "ui_dialog_advanced.h"
 
@@ -51,8 +52,9 @@ CDialogAdvanced::CDialogAdvanced(QWidget* parent, CBaseSession* session, CModel*
     m_Logic.ShowSettings();
 
     connect(m_Ui->buttonReadSettings, &QPushButton::clicked, this, [this] { m_Logic.ReadSettings(); });
-    connect(m_Ui->buttonWriteSettings, &QPushButton::clicked, this, [this] { m_Logic.WriteSettings(); });
-    // OK and Cancel only close: the record keeps what the sliders set, nothing is sent.
+    connect(m_Ui->buttonWriteSettings, &QPushButton::clicked, this, &CDialogAdvanced::OnWriteSettings);
+    m_Ui->labelReadBack->hide();
+    // OK keeps what the sliders set, Cancel puts back what the dialog opened with; neither sends.
     connect(m_Ui->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_Ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -84,7 +86,57 @@ void CDialogAdvanced::hideEvent(QHideEvent* event)
 
 void CDialogAdvanced::OnTimer()
 {
+    UpdateSending();
     m_Logic.Tick();
+}
+
+void CDialogAdvanced::SetLostReason(LostReason reason)
+{
+    m_LostReason = std::move(reason);
+    UpdateSending();
+}
+
+void CDialogAdvanced::UpdateSending()
+{
+    const QString reason = m_LostReason ? m_LostReason() : QString();
+    if (reason == m_ShownLostReason && m_Ui->buttonWriteSettings->isEnabled() == reason.isEmpty())
+        return;
+    m_ShownLostReason = reason;
+    // As in the owner's window: disabled while the port is lost, its link line saying why.
+    for (QPushButton* sending : {m_Ui->buttonReadSettings, m_Ui->buttonWriteSettings}) {
+        sending->setEnabled(reason.isEmpty());
+        sending->setToolTip(reason);
+        sending->setAccessibleDescription(reason);
+    }
+}
+
+void CDialogAdvanced::OnWriteSettings()
+{
+    std::string refusal;
+    if (m_Logic.WriteSettings(&refusal) == EWriteResult::Refused) {
+        CPrompter::Current().Error(this, QString::fromStdString(refusal));
+        return;
+    }
+    ShowLabelText(m_Ui->labelReadBack, QString());
+    m_Ui->labelReadBack->hide();
+}
+
+void CDialogAdvanced::ShowReadBack(const std::string& text)
+{
+    ShowLabelText(m_Ui->labelReadBack, QString::fromStdString(text));
+    m_Ui->labelReadBack->setAccessibleName(m_Ui->labelReadBack->text());
+    m_Ui->labelReadBack->show();
+}
+
+QString CDialogAdvanced::ReadBackText() const
+{
+    return m_Ui->labelReadBack->isHidden() ? QString() : m_Ui->labelReadBack->text();
+}
+
+void CDialogAdvanced::reject()
+{
+    m_Logic.RestoreOpeningLevels();
+    QDialog::reject();
 }
 
 QSlider* CDialogAdvanced::Slider(EBatterySlider slider) const

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QTimer>
 
+#include <functional>
+
 #include "base/advanced_settings.h"
 
 namespace Ui {
@@ -26,6 +28,17 @@ public:
 
     const CAdvancedSettings& Logic() const { return m_Logic; }
 
+    // Why nothing can be sent now (the owner's link line while its port is lost), or empty. Asked on
+    // every tick; the sending buttons follow it, as the owner's own do.
+    using LostReason = std::function<QString()>;
+    void SetLostReason(LostReason reason);
+    // The read-back's outcome as shown (empty before the first write).
+    QString ReadBackText() const;
+
+public slots:
+    // Cancel: the record gets back the levels the dialog opened with.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -36,14 +49,19 @@ private:
     QSlider* Slider(EBatterySlider slider) const;
     QLabel* Label(EBatterySlider slider) const;
     void SetSliderLabel(EBatterySlider slider, const std::string& text);
+    void OnWriteSettings();
+    void UpdateSending();
 
     void WriteLine(std::string_view sentence) override;
     void ShowStatus(const SBatteryStatusTexts& texts) override;
     void ShowSlider(EBatterySlider slider, const SSliderView& view) override;
+    void ShowReadBack(const std::string& text) override;
 
     Ui::CDialogAdvanced* m_Ui;
     CBaseSession* m_Session;
     CModel* m_Model;
     CAdvancedSettings m_Logic;
     QTimer m_Timer;
+    LostReason m_LostReason;
+    QString m_ShownLostReason;
 };

@@ -17,6 +17,7 @@
 
 #include "base/map_address.h"
 #include "base/map_page.h"
+#include "connection/model.h"
 #include "marks/mark_list.h"
 #include "ui/app_icon.h"
 #include "ui/display_text.h"
@@ -31,7 +32,34 @@ QString SettingText(const char* key)
     return QSettings().value(QLatin1String(key)).toString().trimmed();
 }
 
+MapBrowserOpener& BrowserOpener()
+{
+    static MapBrowserOpener opener;
+    return opener;
+}
+
+std::function<bool()>& WebEngineCheck()
+{
+    static std::function<bool()> check;
+    return check;
+}
+
+bool OpenInBrowser(const QUrl& url)
+{
+    return BrowserOpener() ? BrowserOpener()(url) : QDesktopServices::openUrl(url);
+}
+
 }  // namespace
+
+void SetMapBrowserOpener(MapBrowserOpener opener)
+{
+    BrowserOpener() = std::move(opener);
+}
+
+void SetMapWebEngineCheck(std::function<bool()> check)
+{
+    WebEngineCheck() = std::move(check);
+}
 
 QUrl MarksMapUrl(const CMarkList& marks)
 {
@@ -65,12 +93,23 @@ CDialogMap::CDialogMap(QWidget* parent, const CMarkList& marks, CModel* model)
         ShowMessage(UiText(m_Model, StringIds::MapPageNotFound));
         return;
     }
+    const QString texts = QString::fromStdString(BuildMapTextsQuery(m_Model ? m_Model->GetLanguageModule() : nullptr));
+    m_MapUrl.setQuery(m_MapUrl.query(QUrl::FullyEncoded) + QLatin1Char('&') + texts, QUrl::StrictMode);
 #ifdef VARNEL_HAVE_WEBENGINE
+    // Chromium would end the whole program here: the browser shows the same page instead.
+    if (!(WebEngineCheck() ? WebEngineCheck()() : WebEngineCanRunHere())) {
+        if (OpenInBrowser(m_MapUrl))
+            ShowMessage(UiText(m_Model, StringIds::MapBrowserAsRoot));
+        else
+            ShowMessage(UiText(m_Model, StringIds::MapBrowserFailed));
+        return;
+    }
     if (static_cast<std::size_t>(m_MapUrl.toEncoded().size()) > MaxMapAddressBytes || m_Marks->Size() > MaxMapMarks) {
         // The page waits for its marks, which follow through the script interface once it has loaded.
         QUrlQuery query(m_MapUrl);
         const QString tiles = query.queryItemValue(QStringLiteral("tiles"), QUrl::FullyEncoded);
-        m_MapUrl.setQuery(QStringLiteral("deferred=1") + (tiles.isEmpty() ? QString() : "&tiles=" + tiles),
+        m_MapUrl.setQuery(QStringLiteral("deferred=1") + (tiles.isEmpty() ? QString() : "&tiles=" + tiles) +
+                              QLatin1Char('&') + texts,
                           QUrl::StrictMode);
         m_MarksScript = QStringLiteral("window.varnelMap.start('%1');")
                             .arg(QString::fromStdString(BuildMapMarksQuery(*m_Marks, MaxMapMarks)));
@@ -89,7 +128,7 @@ CDialogMap::CDialogMap(QWidget* parent, const CMarkList& marks, CModel* model)
     m_View->setHtml(QString::fromUtf8(loading.readAll()));
     m_View->setFocus();
 #else
-    if (QDesktopServices::openUrl(m_MapUrl))
+    if (OpenInBrowser(m_MapUrl))
         ShowMessage(UiText(m_Model, StringIds::MapOpenedInBrowser));
     else
         ShowMessage(UiText(m_Model, StringIds::MapBrowserFailed));

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
 class CMarkList;
 class CModel;
 class QWebEngineView;
@@ -50,6 +52,12 @@ private:
 // settings entry Map/ServiceUrl), else the program's own page; the tile template from
 // VARNEL_MAP_TILES, else the settings entry Map/TileUrl, else the default. Empty without marks or page.
 QUrl MarksMapUrl(const CMarkList& marks);
+
+// How the map reaches the system's browser (QDesktopServices::openUrl) and whether the embedded view
+// may start (WebEngineCanRunHere); tests put their own in, an empty function restores the default.
+using MapBrowserOpener = std::function<bool(const QUrl&)>;
+void SetMapBrowserOpener(MapBrowserOpener opener);
+void SetMapWebEngineCheck(std::function<bool()> check);
 
 // Opens the map of the marks modally. An empty list opens nothing and gives false.
 bool ShowMarksMap(QWidget* parent, const CMarkList& marks, CModel* model);

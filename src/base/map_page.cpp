@@ -1,12 +1,40 @@
 #include "base/map_page.h"
 
 #include <cctype>
+#include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 #include "base/map_address.h"
+#include "marks/base_texts.h"
 #include "marks/mark_list.h"
+#include "ui/string_table.h"
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
+
+bool WebEngineCanRun(bool runningAsRoot, const char* disableSandboxValue, const char* chromiumFlags)
+{
+    if (!runningAsRoot)
+        return true;
+    // Qt takes the variable as set whatever its value, even empty.
+    if (disableSandboxValue)
+        return true;
+    return chromiumFlags && std::strstr(chromiumFlags, "--no-sandbox");
+}
+
+bool WebEngineCanRunHere()
+{
+#if defined(__unix__) || defined(__APPLE__)
+    const bool root = ::geteuid() == 0;
+#else
+    const bool root = false;  // no such refusal elsewhere
+#endif
+    return WebEngineCanRun(root, std::getenv("QTWEBENGINE_DISABLE_SANDBOX"), std::getenv("QTWEBENGINE_CHROMIUM_FLAGS"));
+}
 
 std::vector<fs::path> MapPageCandidates(const fs::path& executableDir)
 {
@@ -69,6 +97,27 @@ std::string BuildMapPageAddress(const CMarkList& marks, std::string_view service
     if (!tileTemplate.empty())
         address += "&tiles=" + PercentEncode(tileTemplate);
     return address;
+}
+
+std::string BuildMapTextsQuery(const CLanguageModule* language)
+{
+    const CBaseTexts texts(language);
+    const struct {
+        const char* Name;
+        int Id;
+    } entries[] = {
+        {"mark", StringIds::MapPageMark},         {"lat", StringIds::Latitude},
+        {"lon", StringIds::Longitude},            {"alt", StringIds::Altitude},
+        {"noTiles", StringIds::MapPageNoTiles},   {"noLibrary", StringIds::MapPageNoLibrary},
+        {"notPlaced", StringIds::MapPageNotPlaced}, {"label", StringIds::MapPageLabel},
+    };
+    std::string query;
+    for (const auto& e : entries) {
+        if (!query.empty())
+            query += '&';
+        query += std::string("t_") + e.Name + '=' + PercentEncode(texts.Text(e.Id));
+    }
+    return query;
 }
 
 std::string BuildMapMarksQuery(const CMarkList& marks, std::size_t limit)

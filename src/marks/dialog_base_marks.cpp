@@ -422,6 +422,7 @@ void CDialogBaseMarks::OpenAdvancedSettings()
 {
     // This dialog's timer goes on reading and dispatching for both windows.
     CDialogAdvanced advanced(this, &m_Session, m_Model);
+    advanced.SetLostReason([this] { return LinkLost() ? LinkText() : QString(); });
     advanced.exec();
 }
 

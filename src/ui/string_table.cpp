@@ -316,6 +316,16 @@ constexpr SStringEntry kAddedTexts[] = {
     {StringIds::GridColumns, "Grid Columns"},
     {StringIds::ViewMenu, "&View"},
     {StringIds::GridZone, "Zone"},
+    {StringIds::CriticalNotBelowWarning, "The critical level (%1) must be below the warning level (%2). Nothing was sent to the base."},
+    {StringIds::SettingsConfirmed, "The base confirmed the settings."},
+    {StringIds::SettingDiffers, "The base holds %1 %2, not %3."},
+    {StringIds::SettingsNotReadBack, "The base did not answer when asked for its settings: it may not hold what was written."},
+    {StringIds::MapBrowserAsRoot, "The map cannot be shown in this window while the program runs as root: it was opened in the web browser."},
+    {StringIds::MapPageMark, "Mark %1"},
+    {StringIds::MapPageNoTiles, "No map tiles could be loaded; the marks are shown on a latitude/longitude grid."},
+    {StringIds::MapPageNoLibrary, "The map library (Debian package libjs-leaflet) could not be loaded; the marks are listed below."},
+    {StringIds::MapPageNotPlaced, "Not placed (not a valid latitude or longitude)"},
+    {StringIds::MapPageLabel, "Map of the marks"},
 };
 
 }  // namespace

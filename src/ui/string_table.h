@@ -265,6 +265,17 @@ constexpr int GridUnit = 643;
 constexpr int GridColumns = 644;
 constexpr int ViewMenu = 645;
 constexpr int GridZone = 646;
+// Advanced settings and the map (870-899).
+constexpr int CriticalNotBelowWarning = 870;  // %1 critical, %2 warning
+constexpr int SettingsConfirmed = 871;
+constexpr int SettingDiffers = 872;           // %1 setting, %2 held, %3 written
+constexpr int SettingsNotReadBack = 873;
+constexpr int MapBrowserAsRoot = 874;
+constexpr int MapPageMark = 875;              // %1 number as in the list
+constexpr int MapPageNoTiles = 876;
+constexpr int MapPageNoLibrary = 877;
+constexpr int MapPageNotPlaced = 878;
+constexpr int MapPageLabel = 879;
 }  // namespace StringIds
 
 struct SStringEntry {

@@ -13,7 +13,7 @@
 
 // Connected to a simulated base, the marks editor opens the advanced settings dialog from its menu:
 // a raised warning level goes to the base, is saved there, comes back in the base's next answer to
-// "$KBASE,CONFIG". The editor goes on polling behind the dialog, the port's one reader for both, so its
+// "$KBASE,CONFIG", and the dialog says whether the base holds what was written. The editor goes on polling behind the dialog, the port's one reader for both, so its
 // "Warning Level" line follows the slider while the dialog is open.
 class BaseAdvancedTest : public QObject {
     Q_OBJECT
@@ -21,7 +21,10 @@ class BaseAdvancedTest : public QObject {
 private slots:
     void raisedWarningLevelIsWrittenAndReadBack()
     {
-        SimProcess sim(SimWith("base"));
+        // The base drops writes of the discharge rate: a read-back that differs.
+        SimProcess::Options options = SimWith("base");
+        options.extraArgs = {"--ignore-setting", "INTBATDR"};
+        SimProcess sim(options);
         QVERIFY(sim.Started());
         m_Sim = &sim;
         SetWorkingDialog(ModeCodes::BaseConfiguration, [this](QWidget* parent, CSerialPort* port, CModel* model) {
@@ -81,11 +84,23 @@ private:
         QTRY_COMPARE_WITH_TIMEOUT(editor->findChild<QLabel*>("labelWarning")->text(),
                                   QStringLiteral("Warning Level: 12.20V"), 2000);
         QTest::mouseClick(dlg.findChild<QPushButton*>("buttonWriteSettings"), Qt::LeftButton);
-        QVERIFY(m_Sim->WaitReceived("$KBASE,SAVE\r\n", 5000));
+        QVERIFY(m_Sim->WaitReceived("$KBASE,SAVE\r\n$KBASE,CONFIG\r\n", 5000));
         QCOMPARE(Bytes(m_Sim->Received().substr(start)),
                  Bytes(Lines({"$KBASE,INTBATVCRITICAL,11.000000", "$KBASE,EXTBATVCRITICAL,11.000000",
                               "$KBASE,INTBATVWARN,12.200000", "$KBASE,EXTBATVWARN,12.000000", "$KBASE,INTBATDR,500",
-                              "$KBASE,EXTBATDR,500", "$KBASE,SAVE"})));
+                              "$KBASE,EXTBATDR,500", "$KBASE,SAVE", "$KBASE,CONFIG"})));
+        // Asked back at once; what the base holds is what was written.
+        auto* readBack = dlg.findChild<QLabel*>("labelReadBack");
+        QTRY_COMPARE_WITH_TIMEOUT(dlg.ReadBackText(), QStringLiteral("The base confirmed the settings."), 5000);
+        QCOMPARE(readBack->accessibleName(), readBack->text());
+        // A discharge rate the base drops: named with both values, and the slider shows the base's.
+        auto* rate = dlg.findChild<QSlider*>("sliderDischargeRate");
+        rate->setValue(750);
+        QTest::mouseClick(dlg.findChild<QPushButton*>("buttonWriteSettings"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(dlg.ReadBackText(),
+                                  QStringLiteral("The base holds Discharge 500Minutes/V, not 750Minutes/V."), 5000);
+        QCOMPARE(m_Settings->GetIntBatDr(), 500);
+        QCOMPARE(rate->value(), 500);
 
         // Forgotten here, the next refresh shows the default; "Read Settings" brings the base's value
         // back through the editor's reads, and the refresh after it moves the slider again.

@@ -9,6 +9,7 @@
 #include "base/dialog_advanced.h"
 #include "connection/model.h"
 #include "marks/base_session.h"
+#include "shared/recording_prompter.h"
 
 // The dialog's controls offscreen; what it sends and reads is the end-to-end test's.
 class DialogAdvancedTest : public QObject {
@@ -52,10 +53,36 @@ private slots:
         QCOMPARE(settings.GetIntBatDr(), 750);
         QCOMPARE(rate->accessibleName(), QStringLiteral("Discharge:  750Minutes/V"));
 
-        // Cancel keeps what the sliders set.
+        // A critical level not below the warning level is refused with a message; nothing goes out.
+        QString message;
+        CRecordingPrompter prompter([&](QMessageBox::Icon, const QString& text) { message = text; });
+        dlg.findChild<QSlider*>("sliderCriticalLevel")->setValue(1236);
+        auto* write = dlg.findChild<QPushButton*>("buttonWriteSettings");
+        write->click();
+        QCOMPARE(message, QStringLiteral("The critical level (12.36V) must be below the warning level (12.36V). "
+                                         "Nothing was sent to the base."));
+        QVERIFY(!dlg.Logic().ReadBackPending());
+
+        // While the port is lost the sending buttons say why, and come back with the port.
+        QString lost = QStringLiteral("Connection lost - waiting for COM5...");
+        dlg.SetLostReason([&] { return lost; });
+        auto* read = dlg.findChild<QPushButton*>("buttonReadSettings");
+        for (QPushButton* b : {read, write}) {
+            QVERIFY(!b->isEnabled());
+            QCOMPARE(b->toolTip(), lost);
+        }
+        lost.clear();
+        QTRY_VERIFY(write->isEnabled() && read->isEnabled());
+        QVERIFY(write->toolTip().isEmpty());
+
+        // Cancel puts back the levels the dialog opened with, in the record and on the sliders.
         dlg.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
-        QCOMPARE(settings.GetIntBatVWarn(), 12.36);
+        QCOMPARE(settings.GetIntBatVWarn(), 12.349);
+        QCOMPARE(settings.GetIntBatVCritical(), 11.0);
+        QCOMPARE(settings.GetIntBatDr(), 3000);
+        QCOMPARE(warn->value(), 1235);
+        QCOMPARE(warnLabel->text(), QStringLiteral("Warning Level: 12.35V"));
     }
 };
 

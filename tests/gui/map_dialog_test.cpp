@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QUrlQuery>
 #include <QtTest>
 
 #include "base/dialog_map.h"
@@ -10,6 +11,8 @@
 #include "base/map_page.h"
 #include "connection/model.h"
 #include "marks/mark_list.h"
+#include "ui/display_text.h"
+#include "ui/string_table.h"
 
 #ifdef VARNEL_HAVE_WEBENGINE
 #include <QWebEnginePage>
@@ -46,6 +49,40 @@ private slots:
         QVERIFY(MarksMapUrl(marks).isEmpty());
     }
 
+    void withoutTheEmbeddedViewThePageGoesToTheBrowser()
+    {
+        // As root with the sandbox on: the browser gets the page with every mark and the texts.
+        SetMapServiceUrl(FileUrl(VARNEL_BINARY_DIR "/map/index.html"));
+        QList<QUrl> opened;
+        bool opens = true;
+        SetMapBrowserOpener([&](const QUrl& url) {
+            opened.append(url);
+            return opens;
+        });
+        SetMapWebEngineCheck([] { return false; });
+        CMarkList marks;
+        marks.AddMark("10.5", "20.25", "100");
+        marks.AddMark("10.6", "20.35", "5");
+        CModel model;
+        {
+            CDialogMap dialog(nullptr, marks, &model);
+            QCOMPARE(opened.size(), 1);
+            QVERIFY(opened.first().isLocalFile());
+            const QUrlQuery query(opened.first());
+            QCOMPARE(query.queryItemValue("lat1"), QStringLiteral("10.6"));
+            QCOMPARE(query.queryItemValue("alt0"), QStringLiteral("100"));
+            QCOMPARE(query.queryItemValue("t_mark", QUrl::FullyDecoded), QStringLiteral("Mark %1"));
+            QVERIFY(dialog.Message().startsWith("The map cannot be shown in this window while the program runs as root"));
+            QVERIFY(!dialog.View());
+        }
+        opens = false;
+        CDialogMap failed(nullptr, marks, &model);
+        QCOMPARE(failed.Message(), UiText(&model, StringIds::MapBrowserFailed));
+        SetMapBrowserOpener({});
+        SetMapWebEngineCheck({});
+        SetMapServiceUrl("");
+    }
+
 #ifdef VARNEL_HAVE_WEBENGINE
     void marksAreTextAndOnlyNumbersArePlaced()
     {
@@ -68,6 +105,9 @@ private slots:
         const QString probe = QStringLiteral(
             "JSON.stringify({ready: !!(window.varnelMap && varnelMap.ready),"
             " markers: document.querySelectorAll('.leaflet-marker-pane .varnel-mark').length,"
+            " numbers: Array.from(document.querySelectorAll('.leaflet-marker-pane .varnel-mark'), e => e.textContent),"
+            " titles: document.querySelectorAll('.leaflet-marker-pane [title], .leaflet-marker-pane [alt]').length,"
+            " named: document.querySelector('.leaflet-marker-pane .varnel-mark').getAttribute('aria-label'),"
             " listed: Array.from(document.querySelectorAll('.varnel-not-placed'), e => e.textContent),"
             " elements: document.querySelectorAll('#notPlaced img, .leaflet-tooltip-pane img').length,"
             " status: document.getElementById('status').textContent,"
@@ -78,6 +118,10 @@ private slots:
                                      page["status"].toString().startsWith("No map tiles could be loaded"),
                                  30000);
         QCOMPARE(page["markers"].toInt(), 2);
+        // Numbered as the list numbers them, each with its tooltip only.
+        QCOMPARE(page["numbers"].toArray(), QJsonArray({"1", "2"}));
+        QCOMPARE(page["titles"].toInt(), 0);
+        QCOMPARE(page["named"].toString(), QStringLiteral("Mark 1, Latitude: 10.5, Longitude: 20.25, Altitude: 100"));
         QCOMPARE(page["scale"].toInt(), 1);
         const QJsonArray listed = page["listed"].toArray();
         QCOMPARE(listed.size(), 1);

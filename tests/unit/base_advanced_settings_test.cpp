@@ -9,6 +9,7 @@
 #include "base/base_status.h"
 #include "base/command_processor.h"
 #include "connection/model.h"
+#include "marks/base_texts.h"
 #include "marks/mark.h"
 #include "marks/mark_list.h"
 #include "serial/callback.h"
@@ -28,6 +29,8 @@ public:
     void WriteLine(std::string_view sentence) override { Written.emplace_back(sentence); }
     void ShowStatus(const SBatteryStatusTexts& texts) override { Status = texts; }
     void ShowSlider(EBatterySlider s, const SSliderView& view) override { Sliders[static_cast<int>(s)] = view; }
+    void ShowReadBack(const std::string& text) override { ReadBack.push_back(text); }
+    Strings ReadBack;
 };
 
 // The records the base configuration dialog owns and lends; its session reads the port and feeds them.
@@ -86,7 +89,79 @@ TEST_F(AdvancedSettingsTest, MovesStoreAtOnceAndReachTheBaseOnlyWithWriteSetting
     logic.ReadSettings();
     EXPECT_EQ(host.Written, (Strings{"$KBASE,INTBATVCRITICAL,10.010000", "$KBASE,EXTBATVCRITICAL,11.000000",
                                      "$KBASE,INTBATVWARN,12.500000", "$KBASE,EXTBATVWARN,12.000000",
-                                     "$KBASE,INTBATDR,750", "$KBASE,EXTBATDR,500", "$KBASE,SAVE", "$KBASE,CONFIG"}));
+                                     "$KBASE,INTBATDR,750", "$KBASE,EXTBATDR,500", "$KBASE,SAVE", "$KBASE,CONFIG",
+                                     "$KBASE,CONFIG"}));
+}
+
+TEST(AdvancedLevels, CriticalMustLieBelowWarningAndTheReadBackNamesEachDifference)
+{
+    const CBaseTexts texts;
+    const struct {
+        SAdvancedLevels Levels;
+        bool Valid;
+    } validity[] = {
+        {{12.0, 11.0, 500}, true}, {{12.0, 11.99, 500}, true}, {{12.0, 12.0, 500}, false},
+        {{11.0, 12.0, 500}, false}, {{12.0, std::nan(""), 500}, false},
+    };
+    for (const auto& v : validity)
+        EXPECT_EQ(LevelsValid(v.Levels), v.Valid) << v.Levels.WarnLevel << " " << v.Levels.CriticalLevel;
+    EXPECT_EQ(InvalidLevelsText(texts, {12.0, 12.5, 500}),
+              "The critical level (12.50V) must be below the warning level (12.00V). Nothing was sent to the base.");
+
+    const SAdvancedLevels written{12.0, 11.0, 750};
+    const struct {
+        SAdvancedLevels Held;
+        bool Answered;
+        const char* Text;
+    } readBacks[] = {
+        {{12.0, 11.0, 750}, true, "The base confirmed the settings."},
+        {{12.001, 10.999, 750}, true, "The base confirmed the settings."},  // the answer's two decimals
+        {{11.8, 11.0, 750}, true, "The base holds Warning Level 11.80V, not 12.00V."},
+        {{12.0, 10.5, 500}, true,
+         "The base holds Critical Level 10.50V, not 11.00V. The base holds Discharge 500Minutes/V, not 750Minutes/V."},
+        {{12.0, 11.0, 750}, false,
+         "The base did not answer when asked for its settings: it may not hold what was written."},
+    };
+    for (const auto& r : readBacks)
+        EXPECT_EQ(ReadBackText(texts, written, r.Held, r.Answered), r.Text);
+}
+
+TEST_F(AdvancedSettingsTest, RefusedLevelsSendNothingAndTheReadBackIsJudgedWhenTheAnswerIsIn)
+{
+    logic.MoveSlider(EBatterySlider::CriticalLevel, 1200);  // equal to the warning level
+    std::string refusal;
+    EXPECT_EQ(logic.WriteSettings(&refusal), EWriteResult::Refused);
+    EXPECT_NE(refusal.find("12.00V"), std::string::npos);
+    EXPECT_TRUE(host.Written.empty());
+    EXPECT_FALSE(logic.ReadBackPending());
+
+    // Cancel: the levels the logic was built with, in the record and on the sliders.
+    logic.MoveSlider(EBatterySlider::WarnLevel, 1300);
+    logic.RestoreOpeningLevels();
+    EXPECT_EQ(LevelsOf(settings), (SAdvancedLevels{12.0, 11.0, 500}));
+    EXPECT_EQ(host.Sliders[1].Position, 1100);
+
+    // A base that kept its old warning level: judged once its five lines are in, not before.
+    logic.MoveSlider(EBatterySlider::WarnLevel, 1250);
+    EXPECT_EQ(logic.WriteSettings(), EWriteResult::Sent);
+    EXPECT_EQ(host.Written.back(), "$KBASE,CONFIG");
+    AdvancedTickCounter() = -1000000;
+    Ticks(3, logic);
+    Receive("$KBASE,INTBATVCRITICAL,11.00\r\n$KBASE,INTBATVWARN,12.00\r\n");
+    Ticks(3, logic);
+    EXPECT_TRUE(host.ReadBack.empty());
+    Receive("$KBASE,EXTBATVWARN,12.00\r\n$KBASE,INTBATDR,500\r\n$KBASE,EXTBATDR,500\r\n");
+    logic.Tick();
+    EXPECT_EQ(host.ReadBack, (Strings{"The base holds Warning Level 12.00V, not 12.50V."}));
+    EXPECT_EQ(host.Sliders[0].Position, 1200);  // the sliders show what the base holds
+
+    // No answer at all: said once the wait is over.
+    logic.WriteSettings();
+    Ticks(AdvancedTiming::ReadBackTicks - 1, logic);
+    EXPECT_EQ(host.ReadBack.size(), 1u);
+    logic.Tick();
+    EXPECT_EQ(host.ReadBack.back(), "The base did not answer when asked for its settings: it may not hold what was written.");
+    AdvancedTickCounter() = 0;
 }
 
 TEST_F(AdvancedSettingsTest, EveryFiftyFirstTickRefreshesWithoutStoringAndTheCountOutlivesTheDialog)

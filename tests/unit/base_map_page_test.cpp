@@ -113,3 +113,30 @@ TEST(BaseMapPage, AddressNamesThePageBesideTheProgramWithEveryMark)
     }
     fs::remove_all(root);
 }
+
+TEST(BaseMapPage, WebEngineRunsUnlessRootWithItsSandboxOn)
+{
+    const struct {
+        bool Root;
+        const char* DisableSandbox;
+        const char* Flags;
+        bool Runs;
+    } cases[] = {
+        {false, nullptr, nullptr, true},  {false, "1", nullptr, true},
+        {true, nullptr, nullptr, false},  {true, "1", nullptr, true},
+        {true, "", nullptr, true},        // set, even empty, as Qt reads it
+        {true, nullptr, "--disable-gpu", false}, {true, nullptr, "--disable-gpu --no-sandbox", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WebEngineCanRun(c.Root, c.DisableSandbox, c.Flags), c.Runs)
+            << c.Root << " " << (c.DisableSandbox ? c.DisableSandbox : "unset") << " " << (c.Flags ? c.Flags : "");
+}
+
+TEST(BaseMapPage, PageTextsFollowTheLanguageAndAreEncoded)
+{
+    const std::string query = BuildMapTextsQuery(nullptr);
+    EXPECT_NE(query.find("t_mark=Mark%20%251"), std::string::npos) << query;
+    EXPECT_NE(query.find("&t_lat=Latitude&"), std::string::npos);
+    EXPECT_NE(query.find("&t_label=Map%20of%20the%20marks"), std::string::npos);
+    EXPECT_EQ(query.find_first_of(" ;/?#"), std::string::npos);
+}

@@ -112,6 +112,14 @@ TEST(SimReceiver, SettingsAreChangedReportedAndSaved)
     EXPECT_EQ(Sentences(device.Receive("$KBASE,CONFIG\r\n", 0)),
               (List{"$KBASE,INTBATVCRITICAL,10.50", "$KBASE,INTBATVWARN,11.75", "$KBASE,EXTBATVWARN,11.50",
                     "$KBASE,INTBATDR,750", "$KBASE,EXTBATDR,600"}));
+
+    // Fault: one setting's writes are dropped without a word; the others still change.
+    SSimDeviceConfig faulty = Config("base");
+    faulty.ignoreSetting = "INTBATVWARN";
+    CSimDevice ignoring(faulty);
+    EXPECT_EQ(ignoring.Receive(write, 0), "");
+    EXPECT_EQ(ignoring.Receiver()->Battery().intVWarn, 12.0);
+    EXPECT_EQ(ignoring.Receiver()->Battery().intVCritical, 10.5);
 }
 
 TEST(SimReceiver, MarksWrittenComeBackInOrder)

@@ -67,8 +67,11 @@ TEST(SimFaults, IdleDropAndPieces)
 
     SSimOptions o;
     std::string error;
-    EXPECT_TRUE(ParseSimOptions({"--refuse", "ATS104=", "--command-idle-ms", "500", "--reply-pieces", "3"}, o, error));
+    EXPECT_TRUE(ParseSimOptions({"--refuse", "ATS104=", "--command-idle-ms", "500", "--reply-pieces", "3",
+                                 "--ignore-setting", "INTBATVWARN"},
+                                o, error));
     EXPECT_EQ(o.refuse, "ATS104=");
+    EXPECT_EQ(o.ignoreSetting, "INTBATVWARN");
     EXPECT_EQ(o.commandIdleMs, 500);
     EXPECT_EQ(o.replyPieceBytes, 3);
     EXPECT_FALSE(ParseSimOptions({"--reply-pieces", "0"}, o, error));
