@@ -1,5 +1,6 @@
 #include "base/dialog_advanced.h"
 
+#include <QAccessible>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -126,6 +127,9 @@ void CDialogAdvanced::ShowReadBack(const std::string& text)
     ShowLabelText(m_Ui->labelReadBack, QString::fromStdString(text));
     m_Ui->labelReadBack->setAccessibleName(m_Ui->labelReadBack->text());
     m_Ui->labelReadBack->show();
+    // The focus stays where it is, so a screen reader learns of the outcome through an alert.
+    QAccessibleEvent alert(m_Ui->labelReadBack, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 QString CDialogAdvanced::ReadBackText() const
