@@ -54,13 +54,7 @@ std::vector<SGridSystem>& RecentSystems()
 
 QString UnitSymbol(const std::string& unit)
 {
-    if (unit == "metre")
-        return QStringLiteral("m");
-    if (unit == "US survey foot")
-        return QStringLiteral("ftUS");
-    if (unit == "foot")
-        return QStringLiteral("ft");
-    return QString::fromStdString(unit);
+    return QString::fromStdString(GridUnitSymbol(unit));
 }
 
 QString SystemTitle(const SGridSystem& s)

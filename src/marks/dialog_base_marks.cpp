@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QMenu>
 #include <QTreeView>
 
 #include <algorithm>
@@ -89,6 +90,23 @@ CDialogBaseMarks::CDialogBaseMarks(QWidget* parent, CSerialPort* port, CModel* m
     ApplyTexts();
     ShowPower();
     SetUpGnss();
+    SetUpGridColumns();
+}
+
+void CDialogBaseMarks::SetUpGridColumns()
+{
+    auto* view = new QMenu(Text(StringIds::ViewMenu), m_Ui->menuBar);
+    view->setObjectName(QStringLiteral("menuView"));
+    m_Ui->menuBar->insertMenu(m_Ui->menuTools->menuAction(), view);
+    m_ActionGridColumns = view->addAction(Text(StringIds::GridColumns));
+    m_ActionGridColumns->setObjectName(QStringLiteral("actionGridColumns"));
+    m_ActionGridColumns->setCheckable(true);
+    m_MarkModel->SetGridHeaders(Text(StringIds::Easting), Text(StringIds::Northing), Text(StringIds::GridZone));
+    CCoordinatePanel* panel = m_Ui->coordinatePanel;
+    connect(m_ActionGridColumns, &QAction::toggled, this,
+            [this, panel](bool on) { m_MarkModel->SetGrid(on ? &panel->Grid() : nullptr); });
+    connect(panel, &CCoordinatePanel::SystemChanged, m_MarkModel, &CMarkListModel::GridSystemChanged);
+    m_Exchange->SetGridColumns([this] { return m_MarkModel->Grid(); });
 }
 
 void CDialogBaseMarks::AddConsoleActions()

@@ -144,4 +144,8 @@ private:
     void OpenAveragePosition();
 
     GnssClock::time_point m_GnssShownAt{};
+
+    // View > Grid Columns: the list (and a CSV export) adds the grid coordinates of the panel's system.
+    void SetUpGridColumns();
+    QAction* m_ActionGridColumns = nullptr;
 };

@@ -89,6 +89,17 @@ std::string AccuracyText(double metres)
     return t + " m";
 }
 
+std::string GridUnitSymbol(const std::string& unit)
+{
+    if (unit == "metre")
+        return "m";
+    if (unit == "US survey foot")
+        return "ftUS";
+    if (unit == "foot")
+        return "ft";
+    return unit;
+}
+
 SGridColumns GridColumns(const CGridCoordinates& grid, const std::string& latitude, const std::string& longitude)
 {
     SGridColumns c;

@@ -36,6 +36,8 @@ struct SGridSystem
     bool UtmAuto = false;
     int UtmZone = 0;  // 1..60 for a UTM system, else 0
     bool UtmSouth = false;
+    // Points of a UTM system carry their zone ("31N").
+    bool IsUtm() const { return UtmAuto || UtmZone != 0; }
 };
 
 // The operation PROJ used between WGS 84 and the grid.
@@ -70,6 +72,8 @@ std::string UtmZoneText(int zone, bool south);
 // Where PROJ should look for proj.db: beside the program on Windows (it ships there), nothing on
 // other systems (PROJ's own default: the package's folder).
 std::vector<std::string> GridSearchPaths(const std::string& programFolder);
+// The short form of a unit as PROJ names it: "m", "ftUS", "ft"; another name as it is.
+std::string GridUnitSymbol(const std::string& unit);
 // "1 m", "0.05 m", or "" when unknown.
 std::string AccuracyText(double metres);
 

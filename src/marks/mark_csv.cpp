@@ -5,6 +5,7 @@
 #include <array>
 #include <cctype>
 
+#include "marks/grid_coordinates.h"
 #include "marks/mark_exchange.h"
 
 namespace {
@@ -127,9 +128,18 @@ std::string LowerTrim(const std::string& s)
 namespace MarkExchange {
 
 std::string WriteCsv(const std::vector<CMark>& marks,
-                   const std::vector<std::size_t>& numbers)
+                   const std::vector<std::size_t>& numbers, const CGridCoordinates* grid)
 {
-    std::string out = "Name,Latitude,Longitude,Altitude\r\n";
+    // The grid names end in their unit, so no reader takes them for a latitude or an altitude.
+    const bool zone = grid && grid->HasSystem() && grid->System().IsUtm();
+    std::string out = "Name,Latitude,Longitude,Altitude";
+    if (grid) {
+        const std::string unit = grid->HasSystem() ? " (" + GridUnitSymbol(grid->System().Unit) + ")" : "";
+        out += ",Easting" + unit + ",Northing" + unit;
+        if (zone)
+            out += ",Zone";
+    }
+    out += "\r\n";
     for (std::size_t i = 0; i < marks.size(); ++i) {
         const CMark& m = marks[i];
         out += MarkName(i, numbers) + ',';
@@ -138,6 +148,12 @@ std::string WriteCsv(const std::vector<CMark>& marks,
         AppendField(out, m.GetLongitude());
         out += ',';
         AppendField(out, m.GetAltitude());
+        if (grid) {
+            const SGridColumns g = GridColumns(*grid, m.GetLatitude(), m.GetLongitude());
+            out += ',' + g.Easting + ',' + g.Northing;
+            if (zone)
+                out += ',' + g.Zone;
+        }
         out += "\r\n";
     }
     return out;

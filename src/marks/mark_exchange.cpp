@@ -305,10 +305,10 @@ std::string MarkName(std::size_t index, const std::vector<std::size_t>& numbers)
 }
 
 std::string Write(EExchangeFormat format, const std::vector<CMark>& marks,
-                   const std::vector<std::size_t>& numbers)
+                   const std::vector<std::size_t>& numbers, const CGridCoordinates* grid)
 {
     switch (format) {
-    case EExchangeFormat::Csv: return WriteCsv(marks, numbers);
+    case EExchangeFormat::Csv: return WriteCsv(marks, numbers, grid);
     case EExchangeFormat::Gpx: return WriteGpx(marks, numbers);
     case EExchangeFormat::Kml: return WriteKml(marks, numbers);
     case EExchangeFormat::GeoJson: return WriteGeoJson(marks, numbers);
@@ -360,9 +360,9 @@ bool Import(const std::filesystem::path& path, SImportResult& result, std::strin
 }
 
 bool Export(const std::filesystem::path& path, EExchangeFormat format, const std::vector<CMark>& marks,
-            std::string& error, const std::vector<std::size_t>& numbers)
+            std::string& error, const std::vector<std::size_t>& numbers, const CGridCoordinates* grid)
 {
-    return CMarkFile::WriteAtomically(path, Write(format, marks, numbers), error);
+    return CMarkFile::WriteAtomically(path, Write(format, marks, numbers, grid), error);
 }
 
 std::size_t Append(const SImportResult& result, CMarkList& list)

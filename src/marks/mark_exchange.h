@@ -16,6 +16,7 @@
 #include "marks/mark.h"
 
 class CMarkList;
+class CGridCoordinates;
 
 enum class EExchangeFormat { Csv, Gpx, Kml, GeoJson };
 
@@ -87,9 +88,11 @@ std::string Utf8Fault(std::string_view bytes);
 std::string MarkName(std::size_t index, const std::vector<std::size_t>& numbers);
 
 // Import and export of marks as text. Readers return false with an error when the file as a whole
-// cannot be read (not well-formed, too deep); bad points are only skipped.
+// cannot be read (not well-formed, too deep); bad points are only skipped. With a grid (the list's
+// grid columns shown), CSV adds "Easting (m)", "Northing (m)" and, for UTM, "Zone" after its own
+// columns, empty where a mark does not convert; the reader ignores them. Other formats ignore grid.
 std::string WriteCsv(const std::vector<CMark>& marks,
-                   const std::vector<std::size_t>& numbers = {});
+                   const std::vector<std::size_t>& numbers = {}, const CGridCoordinates* grid = nullptr);
 std::string WriteGpx(const std::vector<CMark>& marks,
                    const std::vector<std::size_t>& numbers = {});
 std::string WriteKml(const std::vector<CMark>& marks,
@@ -102,7 +105,7 @@ bool ReadKml(std::string_view text, SImportResult& result, std::string& error);
 bool ReadGeoJson(std::string_view text, SImportResult& result, std::string& error);
 
 std::string Write(EExchangeFormat format, const std::vector<CMark>& marks,
-                   const std::vector<std::size_t>& numbers = {});
+                   const std::vector<std::size_t>& numbers = {}, const CGridCoordinates* grid = nullptr);
 // Reads the text of a file in the given format; a UTF-8 byte order mark is dropped, other bytes that
 // are not UTF-8 are an error. Errors name the file as `name`.
 bool Read(EExchangeFormat format, std::string_view bytes, SImportResult& result, std::string& error,
@@ -113,7 +116,8 @@ bool Read(EExchangeFormat format, std::string_view bytes, SImportResult& result,
 bool Import(const std::filesystem::path& path, SImportResult& result, std::string& error);
 // Written atomically as Save As writes mark files.
 bool Export(const std::filesystem::path& path, EExchangeFormat format, const std::vector<CMark>& marks,
-            std::string& error, const std::vector<std::size_t>& numbers = {});
+            std::string& error, const std::vector<std::size_t>& numbers = {},
+            const CGridCoordinates* grid = nullptr);
 
 // Adds the marks as Open > Append does; returns how many were already listed (and skipped).
 std::size_t Append(const SImportResult& result, CMarkList& list);

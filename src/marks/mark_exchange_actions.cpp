@@ -104,7 +104,8 @@ void CMarkExchangeActions::Export(bool selectedOnly)
     }
     m_LastPath = path.toStdString();
     std::string error;
-    if (!MarkExchange::Export(PathFromUtf8(m_LastPath), *format, marks, error, numbers))
+    const CGridCoordinates* grid = m_Grid ? m_Grid() : nullptr;
+    if (!MarkExchange::Export(PathFromUtf8(m_LastPath), *format, marks, error, numbers, grid))
         CPrompter::Current().Error(m_Parent, Q(error));
 }
 

@@ -9,6 +9,7 @@
 
 #include "marks/mark.h"
 
+class CGridCoordinates;
 class CMarkList;
 class QAction;
 class QMenu;
@@ -30,6 +31,9 @@ public:
     QAction* ExportSelectedAction() const { return m_ExportSelected; }
     QAction* ImportAction() const { return m_Import; }
 
+    // The grid whose columns a CSV export adds (null: none), asked at each export.
+    void SetGridColumns(std::function<const CGridCoordinates*()> grid) { m_Grid = std::move(grid); }
+
     void Export(bool selectedOnly);
     void Import();
 
@@ -39,6 +43,7 @@ private:
     std::string& m_LastPath;
     TextFn m_Text;
     SelectedFn m_Selected;
+    std::function<const CGridCoordinates*()> m_Grid;
     QAction* m_Export;
     QAction* m_ExportSelected;
     QAction* m_Import;

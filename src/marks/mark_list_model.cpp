@@ -13,6 +13,7 @@ CMarkListModel::CMarkListModel(CMarkList& marks, const CMark& reference, QObject
 {
     m_Headers = {QStringLiteral("#"), QStringLiteral("Latitude"), QStringLiteral("Longitude"),
                  QStringLiteral("Altitude"), QStringLiteral("In Use")};
+    m_GridHeaders = {QStringLiteral("Easting"), QStringLiteral("Northing"), QStringLiteral("Zone")};
     m_Marks.TakeChanges();
     Rebuild();
 }
@@ -24,7 +25,7 @@ void CMarkListModel::Rebuild()
     m_Rows.clear();
     m_Rows.reserve(m_Marks.Size());
     for (const CMark& mark : m_Marks)
-        m_Rows.push_back(std::make_unique<SRow>(SRow{mark, mark.IsNear(m_ShownReference)}));
+        m_Rows.push_back(std::make_unique<SRow>(SRow{mark, mark.IsNear(m_ShownReference), {}, 0}));
 }
 
 void CMarkListModel::Sync()
@@ -36,7 +37,7 @@ void CMarkListModel::Sync()
         case K::Inserted: {
             beginInsertRows(QModelIndex(), row, row);
             const bool inUse = change.Mark.IsNear(m_ShownReference);
-            m_Rows.insert(m_Rows.begin() + row, std::make_unique<SRow>(SRow{std::move(change.Mark), inUse}));
+            m_Rows.insert(m_Rows.begin() + row, std::make_unique<SRow>(SRow{std::move(change.Mark), inUse, {}, 0}));
             endInsertRows();
             break;
         }
@@ -91,6 +92,70 @@ const CMark& CMarkListModel::MarkAt(int row) const
     return m_Rows.at(static_cast<std::size_t>(row))->Mark;
 }
 
+int CMarkListModel::WantedGridColumns() const
+{
+    if (!m_Grid)
+        return 0;
+    return m_Grid->HasSystem() && m_Grid->System().IsUtm() ? 3 : 2;
+}
+
+void CMarkListModel::ResizeGridColumns(int count)
+{
+    if (count > m_GridColumns) {
+        beginInsertColumns(QModelIndex(), ColumnCount + m_GridColumns, ColumnCount + count - 1);
+        m_GridColumns = count;
+        endInsertColumns();
+    } else if (count < m_GridColumns) {
+        beginRemoveColumns(QModelIndex(), ColumnCount + count, ColumnCount + m_GridColumns - 1);
+        m_GridColumns = count;
+        endRemoveColumns();
+    }
+}
+
+void CMarkListModel::SetGrid(const CGridCoordinates* grid)
+{
+    if (grid == m_Grid)
+        return;
+    const bool shown = m_Grid != nullptr;
+    if (!grid) {
+        ResizeGridColumns(0);
+        m_Grid = nullptr;
+        return;
+    }
+    m_Grid = grid;
+    if (shown)
+        return GridSystemChanged();
+    ++m_GridGeneration;
+    ResizeGridColumns(WantedGridColumns());
+}
+
+void CMarkListModel::GridSystemChanged()
+{
+    if (!m_Grid)
+        return;
+    // Rows convert again when next drawn; only the columns that stay need telling.
+    ++m_GridGeneration;
+    const int kept = std::min(m_GridColumns, WantedGridColumns());
+    ResizeGridColumns(WantedGridColumns());
+    if (kept == 0)
+        return;
+    emit headerDataChanged(Qt::Horizontal, ColumnCount, ColumnCount + kept - 1);
+    if (!m_Rows.empty())
+        emit dataChanged(index(0, ColumnCount), index(rowCount() - 1, ColumnCount + kept - 1));
+}
+
+void CMarkListModel::SetGridHeaders(const QString& easting, const QString& northing, const QString& zone)
+{
+    m_GridHeaders = {easting, northing, zone};
+    if (m_GridColumns)
+        emit headerDataChanged(Qt::Horizontal, ColumnCount, ColumnCount + m_GridColumns - 1);
+}
+
+int CMarkListModel::GridColumn(EGridColumn column) const
+{
+    return column < m_GridColumns ? static_cast<int>(ColumnCount) + column : -1;
+}
+
 int CMarkListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_Rows.size());
@@ -98,7 +163,7 @@ int CMarkListModel::rowCount(const QModelIndex& parent) const
 
 int CMarkListModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : ColumnCount + m_GridColumns;
 }
 
 QString CMarkListModel::Cell(int row, int column) const
@@ -110,8 +175,18 @@ QString CMarkListModel::Cell(int row, int column) const
     case ColLongitude: return Q(r.Mark.GetLongitude());
     case ColAltitude: return Q(r.Mark.GetAltitude());
     case ColInUse: return r.InUse ? QStringLiteral("*") : QString();
-    default: return QString();
+    default: break;
     }
+    if (!m_Grid || column < ColumnCount || column >= ColumnCount + m_GridColumns)
+        return QString();
+    if (r.GridGeneration != m_GridGeneration) {
+        r.Grid = GridColumns(*m_Grid, r.Mark.GetLatitude(), r.Mark.GetLongitude());
+        r.GridGeneration = m_GridGeneration;
+    }
+    const int grid = column - ColumnCount;
+    const std::string& text = grid == GridEasting ? r.Grid.Easting : grid == GridNorthing ? r.Grid.Northing : r.Grid.Zone;
+    // A dash, not a blank, where the mark does not convert (outside the area, not a number).
+    return text.empty() ? QString(QChar(0x2014)) : Q(text);
 }
 
 QVariant CMarkListModel::data(const QModelIndex& index, int role) const
@@ -123,7 +198,12 @@ QVariant CMarkListModel::data(const QModelIndex& index, int role) const
 
 QVariant CMarkListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount())
         return {};
-    return m_Headers[static_cast<std::size_t>(section)];
+    if (section < ColumnCount)
+        return m_Headers[static_cast<std::size_t>(section)];
+    const QString& name = m_GridHeaders[static_cast<std::size_t>(section - ColumnCount)];
+    if (section - ColumnCount == GridZone || !m_Grid->HasSystem())
+        return name;
+    return QStringLiteral("%1 (%2)").arg(name, Q(GridUnitSymbol(m_Grid->System().Unit)));
 }

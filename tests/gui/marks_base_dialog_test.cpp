@@ -1,7 +1,9 @@
 #include "connection/model.h"
 #include "marks/coordinate_panel.h"
 #include "marks/dialog_base_marks.h"
+#include "marks/mark_exchange_actions.h"
 #include "marks/mark_file.h"
+#include "marks/mark_list_model.h"
 #include "marks/voltage_log.h"
 #include "ui/dialog_about.h"
 #include "ui/prompter.h"
@@ -171,6 +173,70 @@ private slots:
         QVERIFY(fs::is_symlink(link));
         QCOMPARE(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
         QCOMPARE(Read(Path("real.mrk")), CMarkFile::Encode(s.Marks(), s.Settings().GetBattery()));
+    }
+
+    // View > Grid Columns: the panel's system in the list (and a CSV export), following its changes.
+    void gridColumns()
+    {
+        CBaseSession& s = m_Dlg->Session();
+        s.Marks().AddMark("0", "3", "1");    // UTM 31N on its central meridian at the equator
+        s.Marks().AddMark("45", "3", "2");   // 45 degrees north on the same meridian
+        s.Marks().AddMark("85", "3", "3");   // north of UTM's area
+        QAbstractItemModel* list = m_Dlg->MarkTree()->model();
+        QTRY_COMPARE(list->rowCount(), 3);
+        QCOMPARE(list->columnCount(), int(CMarkListModel::ColumnCount));
+        auto cells = [&](int row) {
+            QStringList out;
+            for (int c = CMarkListModel::ColumnCount; c < list->columnCount(); ++c)
+                out << list->data(list->index(row, c)).toString();
+            return out;
+        };
+        auto headers = [&] {
+            QStringList out;
+            for (int c = CMarkListModel::ColumnCount; c < list->columnCount(); ++c)
+                out << list->headerData(c, Qt::Horizontal).toString();
+            return out;
+        };
+        const QString dash(QChar(0x2014));
+
+        QAction* grid = Action("actionGridColumns");
+        QVERIFY(grid && grid->isCheckable() && !grid->isChecked());
+        QCOMPARE(grid->text(), QStringLiteral("Grid Columns"));
+        grid->setChecked(true);  // the panel starts on UTM from the longitude
+        QCOMPARE(headers(), (QStringList{"Easting (m)", "Northing (m)", "Zone"}));
+        QCOMPARE(cells(0), (QStringList{"500000.000", "0.000", "31N"}));
+        QCOMPARE(cells(1), (QStringList{"500000.000", "4982950.400", "31N"}));
+        QCOMPARE(cells(2), (QStringList{dash, dash, dash}));
+        QCOMPARE(QString::fromStdString(s.Marks().begin()->GetLatitude()), QStringLiteral("0"));  // display only
+
+        // Another system: the zone column goes, the cells follow, a state plane shows its unit.
+        auto* panel = m_Dlg->findChild<CCoordinatePanel*>();
+        QSignalSpy removed(list, &QAbstractItemModel::columnsRemoved);
+        QVERIFY(panel->ChooseSystem("27700"));
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(headers(), (QStringList{"Easting (m)", "Northing (m)"}));
+        QCOMPARE(cells(0), (QStringList{dash, dash}));  // far outside Great Britain
+        s.Marks().AddMark("51.5", "-1.25", "100");
+        QTRY_COMPARE(list->rowCount(), 4);
+        QVERIFY(!cells(3)[0].isEmpty() && cells(3)[0] != dash);
+
+        // A CSV export while the columns are shown carries them.
+        m_Answers.Files = {Path("grid.csv")};
+        m_Dlg->Exchange()->Export(false);
+        const std::string csv = Read(Path("grid.csv"));
+        QVERIFY2(csv.starts_with("Name,Latitude,Longitude,Altitude,Easting (m),Northing (m)\r\n"
+                                 "Mark 1,0,3,1,,\r\n"), csv.c_str());
+
+        QVERIFY(panel->ChooseSystem("2263"));  // NAD83 / New York Long Island (ftUS)
+        QCOMPARE(headers(), (QStringList{"Easting (ftUS)", "Northing (ftUS)"}));
+
+        grid->setChecked(false);
+        QCOMPARE(list->columnCount(), int(CMarkListModel::ColumnCount));
+        QVERIFY(panel->ChooseSystem(QString::fromLatin1(CCoordinatePanel::UtmChoice)));  // nothing to redraw
+        QCOMPARE(list->columnCount(), int(CMarkListModel::ColumnCount));
+        m_Answers.Files = {Path("plain.csv")};
+        m_Dlg->Exchange()->Export(false);
+        QVERIFY(Read(Path("plain.csv")).starts_with("Name,Latitude,Longitude,Altitude\r\nMark 1,"));
     }
 
     void aboutBoxShowsTheVersionsTheBaseReported()

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "marks/grid_coordinates.h"
 #include "marks/mark_exchange.h"
 #include "marks/mark_file.h"
 #include "marks/mark_list.h"
@@ -99,6 +100,14 @@ TEST(MarksExchange, WrittenFilesFollowTheirSchemas)
 // Files as other programs write them.
 TEST(MarksExchange, ReadsOtherProgramsConventions)
 {
+    // Our own export with the list's grid columns: the reader passes over them.
+    CGridCoordinates utm;
+    const bool haveGrid = utm.SelectUtmAuto(31, false) == EGridError::None;
+    const std::string withGrid = WriteCsv({{"0", "3", "10"}, {"85", "3", "0"}}, {}, &utm);
+    if (haveGrid) {
+        EXPECT_EQ(withGrid, "Name,Latitude,Longitude,Altitude,Easting (m),Northing (m),Zone\r\n"
+                            "Mark 1,0,3,10,500000.000,0.000,31N\r\nMark 2,85,3,0,,,\r\n");
+    }
     const struct {
         const char* what;
         EExchangeFormat format;
@@ -146,6 +155,8 @@ TEST(MarksExchange, ReadsOtherProgramsConventions)
          {{{"2", "-1.5", "0"}}, {"F"}, 1}, ""},
         {"a bare Geometry", EExchangeFormat::GeoJson, "{\"coordinates\":[[1,2,3]],\"type\":\"MultiPoint\"}",
          {{{"2", "1", "3"}}, {""}}, ""},
+        {"our CSV with grid columns, one mark outside UTM", EExchangeFormat::Csv, withGrid,
+         {{{"0", "3", "10"}, {"85", "3", "0"}}, {"Mark 1", "Mark 2"}}, ""},
     };
     for (const auto& c : cases) {
         const SImportResult r = ReadOk(c.format, c.text);
