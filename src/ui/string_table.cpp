@@ -316,6 +316,8 @@ constexpr SStringEntry kAddedTexts[] = {
     {StringIds::GridColumns, "Grid Columns"},
     {StringIds::ViewMenu, "&View"},
     {StringIds::GridZone, "Zone"},
+    {StringIds::DiscardUnwrittenRadio, "The link to the radio is lost and your changes have not been written to it. Close and discard them?"},
+    {StringIds::DiscardChanges, "Discard changes"},
 };
 
 }  // namespace

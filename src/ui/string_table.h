@@ -265,6 +265,9 @@ constexpr int GridUnit = 643;
 constexpr int GridColumns = 644;
 constexpr int ViewMenu = 645;
 constexpr int GridZone = 646;
+// A radio dialog whose port is lost.
+constexpr int DiscardUnwrittenRadio = 900;  // close with edits the radio has not received
+constexpr int DiscardChanges = 901;
 }  // namespace StringIds
 
 struct SStringEntry {
