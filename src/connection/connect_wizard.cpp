@@ -143,6 +143,8 @@ bool CConnectWizard::Tick()
             }
             if (step.PauseAfterMs > 0)
                 m_Host->Pause(step.PauseAfterMs);
+            if (m_Host->IsPortLost())
+                break;
         }
     }
 
@@ -159,13 +161,15 @@ bool CConnectWizard::Tick()
     int& finish = WizardCounters::Finish();
     if (m_Model->GetModeCode() != ModeCodes::RadioConfiguration)
         ++finish;
-    if (finish >= 1 || m_TickCount >= WizardTiming::MaxTicks) {
+    // A port gone mid-probe will not answer; waiting out the ticks would only delay the failure.
+    const bool lost = m_Host->IsPortLost();
+    if (finish >= 1 || lost || m_TickCount >= WizardTiming::MaxTicks) {
         int rules = 0;
         const SRadioRule* rule = RadioRules(&rules);
         bool answered = false;
         for (int i = 0; i < rules; ++i)
             answered = answered || m_Processor.Accumulator().find(rule[i].Marker) != std::string::npos;
-        m_Result = EvaluateConnectResult(m_Host->IsPortOpen(), m_Model->GetModeCode(),
+        m_Result = EvaluateConnectResult(m_Host->IsPortOpen() && !lost, m_Model->GetModeCode(),
                                          m_Model->GetReceiverKind(), answered, m_AnythingReceived);
         m_Finished = true;
         finish = 0;

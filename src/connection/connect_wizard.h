@@ -73,6 +73,8 @@ public:
     virtual ~CWizardHost() = default;
     virtual bool OpenPort(int portNumber, int baudRate) = 0;
     virtual bool IsPortOpen() const = 0;
+    // The device went away while probing (unplugged adapter); the run fails at once.
+    virtual bool IsPortLost() const { return false; }
     virtual void WriteLine(std::string_view sentence) = 0;
     virtual void WriteRaw(std::string_view bytes) = 0;
     virtual void Pause(int milliseconds) = 0;  // keeps the window responsive

@@ -72,6 +72,11 @@ bool CDialogConnect::IsPortOpen() const
     return m_Port->IsOpen();
 }
 
+bool CDialogConnect::IsPortLost() const
+{
+    return m_Port->Lost();
+}
+
 void CDialogConnect::WriteLine(std::string_view sentence)
 {
     m_Port->WriteLine(std::string(sentence));

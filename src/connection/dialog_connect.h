@@ -39,6 +39,7 @@ private:
 
     bool OpenPort(int portNumber, int baudRate) override;
     bool IsPortOpen() const override;
+    bool IsPortLost() const override;
     void WriteLine(std::string_view sentence) override;
     void WriteRaw(std::string_view bytes) override;
     void Pause(int milliseconds) override;

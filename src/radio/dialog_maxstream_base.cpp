@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QTimer>
 
+#include "radio/command_mode.h"
 #include "radio/maxstream_dialect.h"
 #include "radio/maxstream_ui.h"
 #include "ui_dialog_maxstream_base.h"
@@ -25,6 +26,7 @@ CDialogMaxstreamBase::~CDialogMaxstreamBase()
 
 void CDialogMaxstreamBase::OnFirstShow()
 {
+    ShowLinkLine();
     // Once the window is on screen; the query's pauses keep it painting.
     QTimer::singleShot(0, this, &CDialogMaxstreamBase::ReadRadio);
 }
@@ -36,13 +38,25 @@ void CDialogMaxstreamBase::ReadRadio()
         CBusy busy(*this);
         failure = MaxstreamUi::ReadRadioId(m_Ui->comboRadioId, Link());
     }
+    RememberFields();
     UpdateCommit();
     FinishOpening(failure);
 }
 
+void CDialogMaxstreamBase::OnLinkBack()
+{
+    {
+        // The radio may have left command mode while the cable was out.
+        CBusy busy(*this);
+        EnterCommandMode(Link(), Maxstream::Escape);
+    }
+    RereadKeepingEdits([this] { ReadRadio(); });
+    UpdateCommit();
+}
+
 void CDialogMaxstreamBase::UpdateCommit()
 {
-    m_Ui->buttonCommit->setEnabled(!Busy() && m_Ui->comboRadioId->currentIndex() >= 0);
+    m_Ui->buttonCommit->setEnabled(!Busy() && !LinkLost() && m_Ui->comboRadioId->currentIndex() >= 0);
 }
 
 void CDialogMaxstreamBase::OnCommit()

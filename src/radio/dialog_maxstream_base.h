@@ -17,6 +17,7 @@ public:
 
 protected:
     void OnFirstShow() override;
+    void OnLinkBack() override;
 
 private:
     void ReadRadio();

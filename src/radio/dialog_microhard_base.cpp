@@ -1,6 +1,7 @@
 #include "radio/dialog_microhard_base.h"
 
 #include "connection/model.h"
+#include "radio/command_mode.h"
 #include "radio/microhard_dialect.h"
 #include "radio/radio_timing.h"
 #include "ui/string_table.h"
@@ -55,6 +56,7 @@ void CDialogMicrohardBase::OnFirstShow()
             w->hide();
         adjustSize();
     }
+    ShowLinkLine();
     m_Timer.start(RadioTiming::DisplayTimerMs);
 }
 
@@ -79,7 +81,21 @@ void CDialogMicrohardBase::OnTimer()
         if (firmware.Ok)
             SetLiveText(m_Ui->labelFirmware, m_Ui->labelFirmwareCaption->text(), RadioText(firmware.Value));
     }
+    RememberFields();
     OpeningDone();
+}
+
+void CDialogMicrohardBase::OnLinkBack()
+{
+    m_Timer.stop();
+    {
+        // The radio may have left command mode while the cable was out.
+        CBusy busy(*this);
+        EnterCommandMode(Link(), Microhard::Escape);
+    }
+    // The settings are read again where the opening read them.
+    m_ReadPending = !m_ServiceOptions;
+    RereadKeepingEdits([this] { OnTimer(); });
 }
 
 void CDialogMicrohardBase::ReadSettings()

@@ -30,6 +30,7 @@ CDialogSatelBase::~CDialogSatelBase()
 
 void CDialogSatelBase::OnFirstShow()
 {
+    ShowLinkLine();
     QTimer::singleShot(0, this, &CDialogSatelBase::ReadRadio);
 }
 
@@ -40,7 +41,13 @@ void CDialogSatelBase::ReadRadio()
         CBusy busy(*this);
         failure = m_Channel->ReadFrequency(Link());
     }
+    RememberFields();
     FinishOpening(failure);
+}
+
+void CDialogSatelBase::OnLinkBack()
+{
+    RereadKeepingEdits([this] { ReadRadio(); });
 }
 
 void CDialogSatelBase::OnCommit()

@@ -18,6 +18,7 @@ public:
 
 protected:
     void OnFirstShow() override;
+    void OnLinkBack() override;
 
 private:
     void ReadRadio();

@@ -26,6 +26,7 @@ CDialogSatelRover::~CDialogSatelRover()
 
 void CDialogSatelRover::OnFirstShow()
 {
+    ShowLinkLine();
     QTimer::singleShot(0, this, &CDialogSatelRover::ReadRadio);
 }
 
@@ -36,8 +37,16 @@ void CDialogSatelRover::ReadRadio()
         CBusy busy(*this);
         failure = m_Channel->ReadFrequency(Link());
     }
+    RememberFields();
     StartPoll();
     FinishOpening(failure);
+}
+
+void CDialogSatelRover::OnLinkBack()
+{
+    // The poll starts afresh after the read, as at opening.
+    StopPoll();
+    RereadKeepingEdits([this] { ReadRadio(); });
 }
 
 void CDialogSatelRover::StartPoll()
@@ -55,7 +64,7 @@ void CDialogSatelRover::StopPoll()
 void CDialogSatelRover::OnPollTimer()
 {
     // A commit owns the port while it runs; the poll waits for it.
-    if (Busy()) {
+    if (Busy() || LinkLost()) {
         m_PollTimer.start(RadioTiming::SatelCollectStepMs);
         return;
     }

@@ -22,6 +22,7 @@ public:
 
 protected:
     void OnFirstShow() override;
+    void OnLinkBack() override;
     void OnCancel() override;
 
 private:

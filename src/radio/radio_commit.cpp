@@ -46,6 +46,8 @@ bool SendStep(CRadioLink& link, const SCommitStep& step, std::string& answer)
     for (;;) {
         Collect(link, answer);
         ok = ok || step.Acknowledged(answer);
+        if (!ok && link.StopRequested())
+            break;  // no acknowledgement can come (a lost port): fail now, not at the deadline
         const auto now = link.Now();
         if (now >= pauseEnd && (ok || now >= ackEnd))
             break;

@@ -19,12 +19,22 @@
 //
 // A rover with a polling thread overrides OnCancel to stop it; reject() calls OnCancel first.
 // Message boxes go through CPrompter, which tests replace.
+//
+// Link line: a dialog that calls ShowLinkLine gets the link line under its controls. Replies are
+// expected only while busy (reads, commits); a port found lost by a failing read or write, or by
+// a probe while idle, disables the sending buttons (tooltip: the link line) and is opened again
+// once a second; then OnLinkBack runs, where the dialog repeats its opening reads through
+// RereadKeepingEdits. RememberFields marks the fields as the radio has them; a field that differs
+// since is an unwritten edit, kept across a re-read and asked about before closing while lost.
 
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
 
+#include <QTimer>
+
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -33,6 +43,8 @@
 #include "radio/radio_link.h"
 #include "radio/radio_query.h"
 
+class CElidedLabel;
+class CLinkHealth;
 class CModel;
 class CSerialPort;
 class QLabel;
@@ -58,8 +70,12 @@ public:
         CRadioDialog& m_Dialog;
     };
 
-    // Cancel, Escape and the close box: held back while busy.
+    // Cancel, Escape and the close box: held back while busy; while the link is lost, unwritten
+    // edits are asked about first.
     void reject() override;
+
+    // The port was found gone and is not back yet.
+    bool LinkLost() const;
 
 signals:
     // The dialog has read the radio at opening and is ready for the operator.
@@ -109,7 +125,30 @@ protected:
     // Controls that stay enabled while busy (the wait panel).
     void KeepEnabledWhileBusy(QWidget* widget) { m_KeepEnabled.push_back(widget); }
 
+    // Adds the link line and starts watching the port (see the top of this file).
+    void ShowLinkLine();
+    // The port is open again after a loss: repeat the opening reads here.
+    virtual void OnLinkBack() {}
+    // The combo boxes, sliders and check or radio buttons as the radio has them now.
+    void RememberFields();
+    // Some field differs from what RememberFields saw.
+    bool HasUnwrittenEdits() const;
+    // Runs read (the opening reads) and puts back the fields the operator changed before it.
+    void RereadKeepingEdits(const std::function<void()>& read);
+
 private:
+    // The link timer: tells the link line, probes an idle port, opens a lost one again.
+    void CheckLink();
+    // The sending buttons follow the link: disabled while it is lost, the line as their tooltip.
+    void ApplyLinkState(const QString& text);
+    struct SField {
+        QPointer<QWidget> Widget;
+        QString Value;
+    };
+    static QString FieldValue(QWidget* widget);
+    static void SetFieldValue(QWidget* widget, const QString& value);
+    std::vector<SField> CurrentFields() const;
+
     // "Serial Console", when the run has one.
     void AddConsoleButton();
     void EnterBusy();
@@ -126,4 +165,9 @@ private:
     QPointer<QWidget> m_FocusBeforeBusy;  // disabling it dropped the focus; it gets it back
     std::vector<QWidget*> m_KeepEnabled;
     std::optional<QString> m_ReadRadioId;
+    std::unique_ptr<CLinkHealth> m_Health;  // with the link line only
+    CElidedLabel* m_LinkLabel = nullptr;
+    QTimer m_LinkTimer;
+    std::vector<SField> m_Remembered;
+    bool m_LostWhileBusy = false;  // the last busy scope ended on a lost port
 };

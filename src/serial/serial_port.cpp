@@ -253,6 +253,20 @@ int CSerialPort::Available() const
     return waiting;
 }
 
+bool CSerialPort::Probe()
+{
+    std::lock_guard<std::mutex> lock(m_Io);
+    const int fd = m_fd.load();
+    if (fd < 0 || m_Lost.load())
+        return m_Lost.load();
+    short revents = 0;
+    struct stat node{};
+    if ((PollFor(fd, POLLIN, 0, revents) > 0 && (revents & (POLLHUP | POLLNVAL | POLLERR))) ||
+        (!m_Path.empty() && ::stat(m_Path.c_str(), &node) != 0 && errno == ENOENT))
+        MarkLost();
+    return m_Lost.load();
+}
+
 bool CSerialPort::IsOpen() const
 {
     return m_fd.load() >= 0;

@@ -52,6 +52,9 @@ public:
     // True once a read or write found the device gone (read or write failing as a pulled adapter
     // does, a hang-up, the device node removed); a silent line never counts. Open clears it.
     bool Lost() const { return m_Lost.load(); }
+    // Looks for a gone device without reading (so nothing waiting is taken from its reader): a
+    // hang-up or a removed device node marks the port lost. Returns Lost().
+    bool Probe();
     // Closes the port and opens the COM number of the last Open again at its speed, resolving an
     // alias afresh (a by-id link follows the adapter to its new device). False while it is absent.
     bool Reopen();

@@ -231,6 +231,19 @@ int CSerialPort::Available() const
     return static_cast<int>(stat.cbInQue);
 }
 
+bool CSerialPort::Probe()
+{
+    std::lock_guard<std::mutex> lock(m_Io);
+    SWin32Port* port = m_win.load();
+    DWORD errors = 0;
+    COMSTAT stat{};
+    // A removed adapter fails the status call as it fails reads.
+    if (port && !m_Lost.load() && !::ClearCommError(port->handle, &errors, &stat) &&
+        IsLostPortWin32Error(::GetLastError()))
+        MarkLost();
+    return m_Lost.load();
+}
+
 bool CSerialPort::IsOpen() const
 {
     return m_win.load() != nullptr;

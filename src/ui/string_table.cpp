@@ -326,6 +326,8 @@ constexpr SStringEntry kAddedTexts[] = {
     {StringIds::MapPageNoLibrary, "The map library (Debian package libjs-leaflet) could not be loaded; the marks are listed below."},
     {StringIds::MapPageNotPlaced, "Not placed (not a valid latitude or longitude)"},
     {StringIds::MapPageLabel, "Map of the marks"},
+    {StringIds::DiscardUnwrittenRadio, "The link to the radio is lost and your changes have not been written to it. Close and discard them?"},
+    {StringIds::DiscardChanges, "Discard changes"},
 };
 
 }  // namespace

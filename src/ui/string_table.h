@@ -276,6 +276,9 @@ constexpr int MapPageNoTiles = 876;
 constexpr int MapPageNoLibrary = 877;
 constexpr int MapPageNotPlaced = 878;
 constexpr int MapPageLabel = 879;
+// A radio dialog whose port is lost.
+constexpr int DiscardUnwrittenRadio = 900;  // close with edits the radio has not received
+constexpr int DiscardChanges = 901;
 }  // namespace StringIds
 
 struct SStringEntry {

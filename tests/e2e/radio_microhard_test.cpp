@@ -206,6 +206,53 @@ private slots:
         QVERIFY(sent.find("ATO\r\nATO\r\nATCN\r\n$KBASE,PASSTHROUGH,0\r\n") != std::string::npos);
     }
 
+    void baseAcrossUnplugAndReplug()
+    {
+        SimProcess sim(Microhard("base", {"--guard-ms", "100", "--unplug-after", "18", "--replug-after", "3"}));
+        QVERIFY(sim.Started());
+        std::vector<SRadioMessage> messages;
+        CRadioSession s(sim, messages);
+        std::size_t readsBefore = 0;
+        const int result = s.Run([&](CRadioDialog& d) {
+            auto* link = Find<QLabel>(&d, "labelLink");
+            auto* commit = Find<QPushButton>(&d, "buttonCommit");
+            auto* id = Find<QComboBox>(&d, "comboRadioId");
+            const QString com = QStringLiteral("COM%1").arg(sim.ComNumber());
+            // Nothing is asked of the radio between reads: no "No answer" while idle.
+            QVERIFY(WaitUntil([&] { return link->text().endsWith("Link: receiving"); }, 2000));
+            QTest::qWait(6000);
+            QVERIFY(link->text().endsWith("Link: receiving"));
+            id->setCurrentText(QStringLiteral("07"));
+            readsBefore = sim.Received().size();
+            // Pulled while idle: the probe finds it; the edit stays, sending waits for the link.
+            QVERIFY(WaitUntil([&] { return link->text().endsWith("waiting for " + com + QChar(0x2026)); }, 15000));
+            QCOMPARE(link->accessibleName(), link->text());
+            QVERIFY(!commit->isEnabled());
+            QCOMPARE(commit->toolTip(), link->text());
+            QCOMPARE(id->currentText(), QStringLiteral("07"));
+            // Closing now would lose the edit: asked first, and kept when the answer is no.
+            s.Prompter().Answer = false;
+            d.reject();
+            QVERIFY(d.isVisible());
+            QCOMPARE(s.Prompter().Questions.size(), 1);
+            QVERIFY(s.Prompter().Questions.back().contains("not been written"));
+            // Back: the same COM number again, escape and opening reads repeated, the edit kept.
+            QVERIFY(WaitUntil([&] { return link->text().contains(QRegularExpression("Reconnected after [0-9]+ s$")); }, 10000));
+            QVERIFY(WaitUntil([&] { return commit->isEnabled(); }, 10000));
+            QVERIFY(commit->toolTip().isEmpty());
+            const std::string after = sim.Received().substr(readsBefore);
+            QVERIFY(after.find("+++") != std::string::npos);
+            QVERIFY(after.find("ATS104?") > after.find("+++"));
+            QVERIFY(after.find("AT&V") != std::string::npos);
+            QCOMPARE(id->currentText(), QStringLiteral("07"));
+            QVERIFY(messages.empty());
+            // Not lost any more: closing asks nothing.
+            d.reject();
+            QCOMPARE(s.Prompter().Questions.size(), 1);
+        });
+        QCOMPARE(result, int(QDialog::Rejected));
+    }
+
     void roverAcrossUnplugAndReplug()
     {
         SimProcess sim(Microhard("rover", {"--guard-ms", "100", "--unplug-after", "14", "--replug-after", "3"}));

@@ -6,6 +6,7 @@
 #include "connection/model.h"
 #include "e2e/support/sim_process.h"
 #include "serial/serial_port.h"
+#include "ui/string_table.h"
 
 #include <QtTest/QtTest>
 
@@ -19,6 +20,7 @@ public:
     CSerialPort port;
     bool OpenPort(int portNumber, int baudRate) override { return port.Open(portNumber, baudRate); }
     bool IsPortOpen() const override { return port.IsOpen(); }
+    bool IsPortLost() const override { return port.Lost(); }
     void WriteLine(std::string_view sentence) override { port.WriteLine(std::string(sentence)); }
     void WriteRaw(std::string_view bytes) override { port.Write(bytes.data(), static_cast<int>(bytes.size())); }
     void Pause(int milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
@@ -90,6 +92,29 @@ private slots:
         }
         QVERIFY(reply.find("$>JAPP,") != std::string::npos);
         QVERIFY(reply.find("Firm") == std::string::npos);
+    }
+
+    void cablePulledWhileProbing()
+    {
+        // Pulled during the first tick's escape: failed on the port at the next tick, not after
+        // the full probe.
+        SimProcess::Options options;
+        options.receiver = "rover";
+        options.radio = "microhard";
+        options.extraArgs = {"--unplug-after", "1.5"};
+        SimProcess sim(options);
+        QVERIFY(sim.Started());
+        CModel model;
+        model.SetPortNumber(sim.ComNumber());
+        model.SetBaudRate(19200);
+        model.SetModeCode(ModeCodes::RadioConfiguration);
+        PortHost host;
+        CConnectWizard wizard(&model, &host);
+        while (wizard.Tick())
+            std::this_thread::sleep_for(std::chrono::milliseconds(WizardTiming::TickPeriodMs));
+        QCOMPARE(wizard.TickCount(), 1);
+        QCOMPARE(wizard.Result().TextId, StringIds::ConnectionFailedOnPort);
+        QVERIFY(!wizard.Result().Success);
     }
 };
 
