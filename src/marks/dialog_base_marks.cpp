@@ -441,6 +441,8 @@ void CDialogBaseMarks::OnDelete()
 {
     m_Undo.Delete(m_Session.Marks(), SelectedMarks());
     m_ActionUndo->setEnabled(m_Undo.CanUndo());
+    // The rows go at once, so a delete straight after works on the rows shown.
+    m_MarkModel->Sync();
 }
 
 void CDialogBaseMarks::OnMapAll()

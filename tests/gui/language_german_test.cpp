@@ -44,14 +44,14 @@ private slots:
         model.SetLanguageModule(&m_Language);
         CDialogBaseMarks dlg(nullptr, nullptr, &model);
         QCOMPARE(dlg.findChild<QMenu*>("menuFile")->title(), QStringLiteral("&Datei"));
-        QCOMPARE(dlg.findChild<QMenu*>("menuEdit")->title(), QStringLiteral("&Bearbeiten"));
+        QCOMPARE(dlg.findChild<QMenu*>("menuEdit")->title(), QStringLiteral("B&earbeiten"));
         QCOMPARE(dlg.findChild<QAction*>("actionUndo")->text(), QString::fromUtf8("&R\xC3\xBC" "ckg\xC3\xA4ngig"));
         QCOMPARE(dlg.findChild<QAction*>("actionSaveAs")->text(), QStringLiteral("&Speichern unter..."));
         const struct {
             const char* Name;
             const char* Text;
         } buttons[] = {{"buttonRead", "Koo&rdinaten lesen"}, {"buttonWrite", "&Koordinaten schreiben"},
-                       {"buttonDelete", "Koordinate l&\xC3\xB6schen"}};
+                       {"buttonDelete", "K&oordinate l\xC3\xB6schen"}};
         for (const auto& b : buttons)
             QCOMPARE(dlg.findChild<QPushButton*>(b.Name)->text(), QString::fromUtf8(b.Text));
     }

@@ -178,7 +178,7 @@ TEST(MarksEdits, WriteLossNamesWhatGoesByValue)
         {MarksAt({"1", "4", "5", "6", "7"}), {}, false, "Write 0 marks to the base? This deletes all 5 marks stored on it."},
         // By value: "1.0" keeps "1"; a mark twice on the base needs two to stay.
         {MarksAt({"1", "4", "5", "6", "7"}), {"1.0", "4", "9"}, true,
-         "Write 3 marks to the base? This deletes 2 of the 5 marks stored on it."},
+         "Write 3 marks to the base? This deletes 3 of the 5 marks stored on it."},
         {MarksAt({"1", "4", "4"}), {"4", "8"}, true,
          "Write 2 marks to the base? This deletes 2 of the 3 marks stored on it, including the one in use."},
         {MarksAt({"1"}), {"5"}, true, "Write 1 mark to the base? This deletes the only mark stored on it, the one in use."},
