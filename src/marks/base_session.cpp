@@ -87,6 +87,8 @@ void CBaseSession::Start(Clock::time_point now)
     m_Settings.SetModified(true);
     m_OpeningNext = 0;
     m_ReadTaken = 0;  // the opening requests ask for the marks
+    m_BaseList.clear();
+    ++m_BaseListVersion;
     Send(BaseCommands::OpeningRequests[m_OpeningNext++]);
     m_OpeningDue = now + std::chrono::milliseconds(BaseTiming::OpeningPauseMs);
 }
@@ -133,6 +135,8 @@ void CBaseSession::TakeMark(const std::string& sentence, std::string_view value)
     CMark got{std::string(f.first), std::string(f.second), std::string(f.third)};
     if (m_Confirming)
         m_Listed.push_back(got);
+    m_BaseList.push_back(got);
+    ++m_BaseListVersion;
     // Beyond the limit only marks already listed still count; new ones are dropped.
     const bool listed = m_Marks.Contains(f.first, f.second, f.third) || m_Marks.FindSameValue(got);
     if (!listed && m_ReadTaken >= BaseTiming::MaxMarksPerRead) {
@@ -288,6 +292,8 @@ SBaseTickResult CBaseSession::Tick(Clock::time_point now)
 void CBaseSession::ReadCoordinates()
 {
     m_ReadTaken = 0;
+    m_BaseList.clear();
+    ++m_BaseListVersion;
     Send(BaseCommands::ReferencePosition);
     Send(BaseCommands::Marks);
 }

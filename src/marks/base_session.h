@@ -139,6 +139,10 @@ public:
 
     CMarkList& Marks() { return m_Marks; }
     const CMarkList& Marks() const { return m_Marks; }
+    // The marks the base listed since the latest request for its list, in its order: what it holds
+    // as far as this program knows. The count goes up with every change.
+    const std::vector<CMark>& BaseList() const { return m_BaseList; }
+    std::size_t BaseListVersion() const { return m_BaseListVersion; }
     CBaseSettings& Settings() { return m_Settings; }
     CBaseStatus& Status() { return m_Status; }
     const CMark& ReferencePosition() const { return m_ReferencePosition; }
@@ -179,6 +183,9 @@ private:
     Clock::time_point m_ConfirmDeadline{};
     std::vector<CMark> m_Written;
     std::vector<CMark> m_Listed;
+
+    std::vector<CMark> m_BaseList;
+    std::size_t m_BaseListVersion = 0;
 
     // New marks taken since the last request for the base's list.
     std::size_t m_ReadTaken = 0;

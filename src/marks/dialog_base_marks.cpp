@@ -1,6 +1,8 @@
 #include "marks/dialog_base_marks.h"
 
 #include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QTreeView>
@@ -87,10 +89,13 @@ CDialogBaseMarks::CDialogBaseMarks(QWidget* parent, CSerialPort* port, CModel* m
     m_LinkLabel->setObjectName(QStringLiteral("labelLink"));
     layout()->addWidget(m_LinkLabel);
 
+    SetUpEditing();
     ApplyTexts();
     ShowPower();
     SetUpGnss();
     SetUpGridColumns();
+    // The template's menus and items, after every text the code set.
+    TranslateTemplateTexts(this, model ? model->GetLanguageModule() : nullptr);
 }
 
 void CDialogBaseMarks::SetUpGridColumns()
@@ -219,9 +224,30 @@ void CDialogBaseMarks::ApplyTexts()
         {m_Ui->buttonDelete, StringIds::DeleteCoordinate},  {m_Ui->buttonMapAll, StringIds::MapAll},
         {m_Ui->buttonMapSelected, StringIds::MapSelected},
     };
+    // Mnemonics beside the table's texts, which stay as they are: the letter given when the text has
+    // it and no other button or menu took it, else the first free letter.
+    QString taken;
+    const CLanguageModule* language = m_Model ? m_Model->GetLanguageModule() : nullptr;
+    for (QAction* menu : m_Ui->menuBar->actions()) {
+        const QString title = TranslatedText(language, menu->text());
+        if (const qsizetype amp = title.indexOf(QLatin1Char('&')); amp >= 0 && amp + 1 < title.size())
+            taken += title[amp + 1].toLower();
+    }
+    const char* letters = "rwdms";
+    int index = 0;
     for (const auto& b : buttons) {
-        b.Button->setText(Text(b.Id));
-        b.Button->setAccessibleName(b.Button->text());
+        QString text = Text(b.Id);
+        const QChar wanted = QLatin1Char(letters[index++]);
+        qsizetype at = taken.contains(wanted) ? -1 : text.toLower().indexOf(wanted);
+        for (qsizetype i = 0; at < 0 && i < text.size(); ++i)
+            if (text[i].isLetter() && !taken.contains(text[i].toLower()))
+                at = i;
+        b.Button->setAccessibleName(text);
+        if (at >= 0) {
+            taken += text[at].toLower();
+            text.insert(at, QLatin1Char('&'));
+        }
+        b.Button->setText(text);
     }
     m_Ui->groupList->setTitle(Text(StringIds::CoordinateList));
     m_Ui->treeMarks->setAccessibleName(m_Ui->groupList->title());
@@ -245,6 +271,12 @@ void CDialogBaseMarks::showEvent(QShowEvent* event)
     UpdateEnabled();
     m_Session.Start(CBaseSession::Clock::now());
     m_Timer.start();
+}
+
+void CDialogBaseMarks::reject()
+{
+    if (MayDiscardEdits())
+        QDialog::reject();
 }
 
 void CDialogBaseMarks::done(int result)
@@ -284,6 +316,11 @@ void CDialogBaseMarks::OnTimer()
         return;
     CheckLink(CBaseSession::Clock::now());
     const SBaseTickResult r = m_Session.Tick(CBaseSession::Clock::now());
+    // What the base listed is the unedited list from now on.
+    if (m_Session.BaseListVersion() != m_SeenBaseList) {
+        m_SeenBaseList = m_Session.BaseListVersion();
+        MarkUnedited();
+    }
     if (r.ListChanged)
         RebuildList();
     if (r.SettingsChanged)
@@ -360,7 +397,15 @@ void CDialogBaseMarks::OnWrite()
         CPrompter::Current().Error(this, Q(m_Texts.UnsendableMark(*bad, mark)));
         return;
     }
+    const SWriteLoss loss = FindWriteLoss(m_Session.BaseList(), m_Session.Marks(), m_Session.ReportedReference());
+    if (const std::string question = WriteLossQuestion(m_Texts, loss);
+        !question.empty() && !CPrompter::Current().Question(this, Q(question), Text(StringIds::WriteCoordinates)))
+        return;
     ShowConfirmation(QString());
+    // The base gets the list as it stands: deletes before it can no longer be undone.
+    m_Undo.Clear();
+    m_ActionUndo->setEnabled(false);
+    MarkUnedited();
     CDialogWritingCoordinates box(this, [this] { return WriteStep(); }, m_Model);
     box.exec();
     // Ended early all the same (the window system closed it): the base's list is incomplete, but
@@ -412,8 +457,10 @@ bool CDialogBaseMarks::WriteStep()
 
 void CDialogBaseMarks::OnDelete()
 {
-    for (const CMark& mark : SelectedMarks())
-        m_Session.Marks().RemoveMark(mark.GetLatitude(), mark.GetLongitude(), mark.GetAltitude());
+    m_Undo.Delete(m_Session.Marks(), SelectedMarks());
+    m_ActionUndo->setEnabled(m_Undo.CanUndo());
+    // The rows go at once, so a delete straight after works on the rows shown.
+    m_MarkModel->Sync();
 }
 
 void CDialogBaseMarks::OnMapAll()
@@ -469,7 +516,10 @@ void CDialogBaseMarks::PostError(const QString& text)
 
 void CDialogBaseMarks::OnNew()
 {
+    if (!MayDiscardEdits())
+        return;
     m_Session.New();
+    MarkUnedited();
 }
 
 void CDialogBaseMarks::OnOpen(CMarkFile::ELoadMode mode)
@@ -484,6 +534,8 @@ void CDialogBaseMarks::OnOpen(CMarkFile::ELoadMode mode)
     std::string error;
     if (!CMarkFile::Load(PathFromUtf8(m_LastPath), mode, m_Session.Marks(), m_Session.Settings(), error))
         CPrompter::Current().Error(this, Q(error));
+    else
+        MarkUnedited();
 }
 
 void CDialogBaseMarks::OnSaveAs()
@@ -496,6 +548,8 @@ void CDialogBaseMarks::OnSaveAs()
     std::string error;
     if (!CMarkFile::Save(PathFromUtf8(m_LastPath), m_Session.Marks(), m_Session.Settings(), error))
         CPrompter::Current().Error(this, Q(error));
+    else
+        MarkUnedited();
 }
 
 void CDialogBaseMarks::SetLoggingChecked(bool on)
@@ -591,4 +645,69 @@ void CDialogBaseMarks::OpenAveragePosition()
     CDialogAveragePosition average(this, &m_Session, m_Model);
     connect(&average, &CDialogAveragePosition::AddRequested, this, &CDialogBaseMarks::OnAdd);
     average.exec();
+}
+
+void CDialogBaseMarks::SetUpEditing()
+{
+    QTreeView* tree = m_Ui->treeMarks;
+    // The current row reads across all columns, and the selection stays as plain when the list
+    // has lost the focus to a button.
+    tree->setAllColumnsShowFocus(true);
+    QPalette palette = tree->palette();
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    tree->setPalette(palette);
+
+    m_Ui->actionOpenAppend->setShortcut(QKeySequence::Open);
+    m_Ui->actionSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    auto* remove = new QAction(tree);
+    remove->setObjectName(QStringLiteral("actionDeleteMarks"));
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    connect(remove, &QAction::triggered, this, [this] {
+        if (m_Ui->buttonDelete->isEnabled())
+            OnDelete();
+    });
+    tree->addAction(remove);
+
+    // Created here rather than in the template, so that the File menu's neighbours stay as they are.
+    auto* edit = new QMenu(QStringLiteral("&Edit"), m_Ui->menuBar);
+    edit->setObjectName(QStringLiteral("menuEdit"));
+    m_Ui->menuBar->insertMenu(m_Ui->menuTools->menuAction(), edit);
+    m_ActionUndo = edit->addAction(QStringLiteral("&Undo"));
+    m_ActionUndo->setObjectName(QStringLiteral("actionUndo"));
+    m_ActionUndo->setShortcut(QKeySequence::Undo);
+    m_ActionUndo->setEnabled(false);
+    connect(m_ActionUndo, &QAction::triggered, this, &CDialogBaseMarks::OnUndo);
+}
+
+void CDialogBaseMarks::OnUndo()
+{
+    const std::vector<std::size_t> rows = m_Undo.Undo(m_Session.Marks());
+    m_ActionUndo->setEnabled(m_Undo.CanUndo());
+    // The marks come back selected, so a second Delete takes them again.
+    m_MarkModel->Sync();
+    QItemSelectionModel* selection = m_Ui->treeMarks->selectionModel();
+    selection->clearSelection();
+    for (const std::size_t row : rows)
+        selection->select(m_MarkModel->index(static_cast<int>(row), 0),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (!rows.empty())
+        selection->setCurrentIndex(m_MarkModel->index(static_cast<int>(rows.front()), 0), QItemSelectionModel::NoUpdate);
+}
+
+void CDialogBaseMarks::MarkUnedited()
+{
+    m_Unedited.assign(m_Session.Marks().begin(), m_Session.Marks().end());
+}
+
+bool CDialogBaseMarks::Edited() const
+{
+    return !std::equal(m_Unedited.begin(), m_Unedited.end(), m_Session.Marks().begin(), m_Session.Marks().end());
+}
+
+bool CDialogBaseMarks::MayDiscardEdits()
+{
+    return !Edited() || CPrompter::Current().Question(this, Text(StringIds::DiscardMarkChanges), Text(StringIds::Yes),
+                                                       Text(StringIds::No));
 }

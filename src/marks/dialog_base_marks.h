@@ -11,6 +11,7 @@
 
 #include "marks/base_session.h"
 #include "marks/base_texts.h"
+#include "marks/mark_edits.h"
 #include "marks/mark_file.h"
 
 namespace Ui {
@@ -45,6 +46,8 @@ public:
     QString LinkText() const;
 
     void done(int result) override;
+    // Escape, File > Close and the window's close button: asks first when the marks were edited.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -148,4 +151,16 @@ private:
     // View > Grid Columns: the list (and a CSV export) adds the grid coordinates of the panel's system.
     void SetUpGridColumns();
     QAction* m_ActionGridColumns = nullptr;
+    // Editing: Edit > Undo of a delete, the keyboard's ways in, and the question before edits are lost.
+    void SetUpEditing();
+    void OnUndo();
+    // The list as last read, written, opened or saved is the unedited one.
+    void MarkUnedited();
+    bool Edited() const;
+    // True when there are no edits or the operator lets them go.
+    bool MayDiscardEdits();
+    CMarkDeleteUndo m_Undo;
+    QAction* m_ActionUndo = nullptr;
+    std::vector<CMark> m_Unedited;
+    std::size_t m_SeenBaseList = 0;
 };

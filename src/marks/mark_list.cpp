@@ -1,5 +1,6 @@
 #include "marks/mark_list.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <iterator>
@@ -26,17 +27,26 @@ CMarkList::Key::Key(std::string_view la, std::string_view lo, std::string_view a
 
 bool CMarkList::AddMark(const std::string& latitude, const std::string& longitude, const std::string& altitude)
 {
+    return InsertMark(m_Marks.size(), latitude, longitude, altitude);
+}
+
+bool CMarkList::InsertMark(std::size_t row, const std::string& latitude, const std::string& longitude,
+                           const std::string& altitude)
+{
     Key key(latitude, longitude, altitude);
     if (m_Index.find(key) != m_Index.end())
         return false;
-    auto it = m_Marks.emplace(m_Marks.end(), latitude, longitude, altitude);
+    row = std::min(row, m_Marks.size());
+    // Appending, the common case, needs no walk.
+    const Node at = row == m_Marks.size() ? m_Marks.end() : std::next(m_Marks.begin(), static_cast<std::ptrdiff_t>(row));
+    auto it = m_Marks.emplace(at, latitude, longitude, altitude);
     // Same texts, same hash: the key now views the node's own copies.
     key.lat = it->GetLatitude();
     key.lon = it->GetLongitude();
     key.alt = it->GetAltitude();
     m_Index.emplace(key, it);
     IndexValue(it);
-    Log({SMarkChange::EKind::Inserted, m_Marks.size() - 1, *it});
+    Log({SMarkChange::EKind::Inserted, row, *it});
     m_Modified = true;
     return true;
 }

@@ -42,6 +42,9 @@ public:
     // Appends a mark unless one with the same three texts is present (then nothing changes, not even
     // Modified). Returns true when the mark was added.
     bool AddMark(const std::string& latitude, const std::string& longitude, const std::string& altitude);
+    // The same at row (at most Size()): an undone delete returns the mark to its place.
+    bool InsertMark(std::size_t row, const std::string& latitude, const std::string& longitude,
+                    const std::string& altitude);
     bool Contains(std::string_view latitude, std::string_view longitude, std::string_view altitude) const;
     // Removes the mark with these three texts; Modified is set only when there was one.
     bool RemoveMark(std::string_view latitude, std::string_view longitude, std::string_view altitude);

@@ -74,6 +74,18 @@ constexpr int Decibels = 213;
 constexpr int Metres = 214;
 constexpr int ProductTitle = 215;
 constexpr int WritingCoordinates = 216;
+// The marks editor: the question before a write deletes marks, discarding edits, undo.
+constexpr int WriteMarksQuestion = 840;
+constexpr int WriteOneMarkQuestion = 841;
+constexpr int DeletesAllMarks = 842;
+constexpr int DeletesAllMarksInUse = 843;
+constexpr int DeletesOnlyMark = 844;
+constexpr int DeletesOnlyMarkInUse = 845;
+constexpr int DeletesSomeMarks = 846;
+constexpr int DeletesSomeMarksInUse = 847;
+constexpr int DiscardMarkChanges = 848;
+constexpr int EditMenu = 849;
+constexpr int UndoDelete = 850;
 }  // namespace StringIds
 
 // Texts this program added after the classic table (ids 152-216). Each feature has its own block of

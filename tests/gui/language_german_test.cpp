@@ -11,6 +11,7 @@
 #include "app/corrin_dlg.h"
 #include "connection/model.h"
 #include "marks/coordinate_panel.h"
+#include "marks/dialog_base_marks.h"
 #include "ui/auto_edit.h"
 #include "ui/info_wnd.h"
 #include "ui/language_module.h"
@@ -34,6 +35,26 @@ private slots:
     }
 
     void cleanupTestCase() { QDir::setCurrent(m_Before); }
+
+    // The marks editor: the template's menus and items and the table's captions, each with a
+    // mnemonic no menu holds.
+    void marksEditorSpeaksGerman()
+    {
+        CModel model;
+        model.SetLanguageModule(&m_Language);
+        CDialogBaseMarks dlg(nullptr, nullptr, &model);
+        QCOMPARE(dlg.findChild<QMenu*>("menuFile")->title(), QStringLiteral("&Datei"));
+        QCOMPARE(dlg.findChild<QMenu*>("menuEdit")->title(), QStringLiteral("B&earbeiten"));
+        QCOMPARE(dlg.findChild<QAction*>("actionUndo")->text(), QString::fromUtf8("&R\xC3\xBC" "ckg\xC3\xA4ngig"));
+        QCOMPARE(dlg.findChild<QAction*>("actionSaveAs")->text(), QStringLiteral("&Speichern unter..."));
+        const struct {
+            const char* Name;
+            const char* Text;
+        } buttons[] = {{"buttonRead", "Koo&rdinaten lesen"}, {"buttonWrite", "&Koordinaten schreiben"},
+                       {"buttonDelete", "K&oordinate l\xC3\xB6schen"}};
+        for (const auto& b : buttons)
+            QCOMPARE(dlg.findChild<QPushButton*>(b.Name)->text(), QString::fromUtf8(b.Text));
+    }
 
     void mainDialogSpeaksGermanAndEnglishComesBack()
     {

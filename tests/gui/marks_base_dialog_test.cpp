@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
@@ -42,6 +43,16 @@ class MarksBaseDialogTest : public QObject {
             return Next(initial, filter);
         }
         void Message(QWidget*, QMessageBox::Icon, const QString& text) override { Errors << text; }
+        // Questions are kept and answered from Replies in turn; yes once those are used up.
+        bool Question(QWidget*, const QString& text, const QString&) override { return Reply(text); }
+        bool Question(QWidget*, const QString& text, const QString&, const QString&) override { return Reply(text); }
+        bool Reply(const QString& text)
+        {
+            Questions << text;
+            return Replies.isEmpty() || Replies.takeFirst();
+        }
+        QStringList Questions;
+        QList<bool> Replies;
         QString Next(const QString& initial, const QString& filter)
         {
             Initial = initial;
@@ -237,6 +248,110 @@ private slots:
         m_Answers.Files = {Path("plain.csv")};
         m_Dlg->Exchange()->Export(false);
         QVERIFY(Read(Path("plain.csv")).starts_with("Name,Latitude,Longitude,Altitude\r\nMark 1,"));
+    }
+
+    // What a write would delete from the base, edits that would be lost, undoing deletes, and the
+    // keyboard's ways in.
+    void editingAsksBeforeMarksGo()
+    {
+        CBaseSession& s = m_Dlg->Session();
+        QTreeView* tree = m_Dlg->MarkTree();
+        const struct {
+            const char* Action;
+            QKeySequence Keys;
+        } shortcuts[] = {{"actionOpenAppend", QKeySequence("Ctrl+O")},
+                         {"actionSaveAs", QKeySequence("Ctrl+Shift+S")},
+                         {"actionUndo", QKeySequence("Ctrl+Z")},
+                         {"actionDeleteMarks", QKeySequence(Qt::Key_Delete)}};
+        for (const auto& k : shortcuts)
+            QCOMPARE(Action(k.Action)->shortcut(), k.Keys);
+        const struct {
+            const char* Button;
+            const char* Text;
+        } buttons[] = {{"buttonRead", "&Read Coordinates"}, {"buttonWrite", "&Write Coordinates"},
+                       {"buttonDelete", "&Delete Coordinate"}, {"buttonMapAll", "&Map All"},
+                       {"buttonMapSelected", "Map &Selected"}};
+        for (const auto& b : buttons) {
+            auto* button = m_Dlg->findChild<QPushButton*>(b.Button);
+            QCOMPARE(button->text(), QString::fromLatin1(b.Text));
+            QCOMPARE(button->accessibleName(), QString::fromLatin1(b.Text).remove('&'));
+        }
+        QVERIFY(tree->allColumnsShowFocus());
+        QCOMPARE(tree->palette().color(QPalette::Inactive, QPalette::Highlight),
+                 tree->palette().color(QPalette::Active, QPalette::Highlight));
+
+        // The base lists five marks; the first is in use. What it listed is the unedited list.
+        s.OnSentence("$>JRTK,17,1,2,3");
+        for (const char* lat : {"1", "4", "5", "6", "7"})
+            s.OnSentence(std::string("$KBASE,MARKS,") + lat + ",2,3");
+        QTRY_COMPARE(tree->model()->rowCount(), 5);
+        auto select = [&](std::initializer_list<int> rows) {
+            tree->selectionModel()->clearSelection();
+            for (int row : rows)
+                tree->selectionModel()->select(tree->model()->index(row, 0),
+                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        };
+        auto rows = [&] {
+            QStringList out;
+            for (int r = 0; r < tree->model()->rowCount(); ++r)
+                out << tree->model()->index(r, 1).data().toString();
+            return out;
+        };
+        const QStringList all{"1", "4", "5", "6", "7"};
+        QCOMPARE(rows(), all);
+        QCOMPARE(tree->model()->index(0, CMarkListModel::ColInUse).data().toString(), QStringLiteral("*"));
+
+        // Delete in turns, and Undo brings them back at their rows, latest first.
+        select({1, 3});
+        Action("actionDeleteMarks")->trigger();
+        select({0});
+        m_Dlg->findChild<QPushButton*>("buttonDelete")->click();
+        QTRY_COMPARE(rows(), (QStringList{"5", "7"}));
+        Action("actionUndo")->trigger();
+        QCOMPARE(rows(), (QStringList{"1", "5", "7"}));
+        QVERIFY(tree->selectionModel()->isRowSelected(0, {}));
+        Action("actionUndo")->trigger();
+        QCOMPARE(rows(), all);
+        QVERIFY(!Action("actionUndo")->isEnabled());
+        QVERIFY(m_Answers.Questions.isEmpty());  // deleting asks nothing
+
+        // Declined writes send nothing; the question names what goes.
+        auto* write = m_Dlg->findChild<QPushButton*>("buttonWrite");
+        const struct {
+            std::initializer_list<int> Deleted;
+            const char* Question;
+        } writes[] = {
+            {{1, 3}, "Write 3 marks to the base? This deletes 2 of the 5 marks stored on it."},
+            {{0}, "Write 2 marks to the base? This deletes 3 of the 5 marks stored on it, including the one in use."},
+            {{0, 1}, "Write 0 marks to the base? This deletes all 5 marks stored on it, including the one in use."},
+        };
+        for (const auto& w : writes) {
+            select(w.Deleted);
+            Action("actionDeleteMarks")->trigger();
+            m_Answers.Questions.clear();
+            m_Answers.Replies = {false};
+            write->click();
+            QCOMPARE(m_Answers.Questions, QStringList{QString::fromLatin1(w.Question)});
+            QVERIFY(!s.WriteRunning() && !s.Confirming());
+            QVERIFY(Action("actionUndo")->isEnabled());
+        }
+
+        // Edits since the base listed its marks: New, Escape and Close ask; No keeps all as it was.
+        Action("actionUndo")->trigger();
+        QCOMPARE(rows(), (QStringList{"5", "7"}));
+        m_Answers.Questions.clear();
+        m_Answers.Replies = {false, false, false};
+        Action("actionNew")->trigger();
+        QTest::keyClick(tree, Qt::Key_Escape);
+        Action("actionClose")->trigger();
+        QCOMPARE(m_Answers.Questions, QStringList(3, QStringLiteral("Discard the changes to the mark list?")));
+        QVERIFY(m_Dlg->isVisible());
+        QCOMPARE(rows(), (QStringList{"5", "7"}));
+        // Saved, nothing is lost: Close asks nothing.
+        Trigger("actionSaveAs", {Path("kept.mrk")});
+        m_Answers.Questions.clear();
+        Action("actionClose")->trigger();
+        QVERIFY(m_Answers.Questions.isEmpty() && !m_Dlg->isVisible());
     }
 
     void aboutBoxShowsTheVersionsTheBaseReported()

@@ -6,7 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "marks/base_texts.h"
 #include "marks/mark.h"
+#include "marks/mark_edits.h"
 #include "marks/mark_list.h"
 #include "marks/text_number.h"
 
@@ -150,4 +152,76 @@ TEST(MarksList, ReceivedMarksMatchByValueAndEveryChangeIsLoggedWithItsRow)
     for (int i = 0; i < 5000; ++i)
         list.RemoveMark("9", "9", "9"), list.AddMark("9", "9", "9");
     EXPECT_LE(list.TakeChanges().size(), 1026u);
+}
+
+namespace {
+std::vector<CMark> MarksAt(std::initializer_list<const char*> latitudes)
+{
+    std::vector<CMark> out;
+    for (const char* lat : latitudes)
+        out.emplace_back(lat, "2", "3");
+    return out;
+}
+}  // namespace
+
+TEST(MarksEdits, WriteLossNamesWhatGoesByValue)
+{
+    const CMark inUse("1", "2", "3");
+    const struct {
+        std::vector<CMark> Stored;
+        std::vector<const char*> Writing;
+        bool Reference;
+        const char* Question;
+    } cases[] = {
+        {MarksAt({"1", "4", "5", "6", "7"}), {}, true,
+         "Write 0 marks to the base? This deletes all 5 marks stored on it, including the one in use."},
+        {MarksAt({"1", "4", "5", "6", "7"}), {}, false, "Write 0 marks to the base? This deletes all 5 marks stored on it."},
+        // By value: "1.0" keeps "1"; a mark twice on the base needs two to stay.
+        {MarksAt({"1", "4", "5", "6", "7"}), {"1.0", "4", "9"}, true,
+         "Write 3 marks to the base? This deletes 3 of the 5 marks stored on it."},
+        {MarksAt({"1", "4", "4"}), {"4", "8"}, true,
+         "Write 2 marks to the base? This deletes 2 of the 3 marks stored on it, including the one in use."},
+        {MarksAt({"1"}), {"5"}, true, "Write 1 mark to the base? This deletes the only mark stored on it, the one in use."},
+        {MarksAt({"4"}), {"5"}, true, "Write 1 mark to the base? This deletes the only mark stored on it."},
+        {MarksAt({"1", "4"}), {"4", "1", "9"}, true, ""},
+        {{}, {}, true, ""},
+    };
+    for (const auto& c : cases) {
+        CMarkList writing;
+        for (const char* lat : c.Writing)
+            writing.AddMark(lat, "2", "3");
+        const SWriteLoss loss = FindWriteLoss(c.Stored, writing, c.Reference ? &inUse : nullptr);
+        EXPECT_EQ(WriteLossQuestion(CBaseTexts(), loss), c.Question) << c.Question;
+    }
+}
+
+TEST(MarksEdits, UndoneDeletesReturnAtTheirRowsLatestFirst)
+{
+    CMarkList list;
+    for (const char* lat : {"0", "1", "2", "3", "4"})
+        list.AddMark(lat, "2", "3");
+    auto latitudes = [&list] {
+        std::string out;
+        for (const CMark& m : list)
+            out += m.GetLatitude();
+        return out;
+    };
+    CMarkDeleteUndo undo;
+    EXPECT_EQ(undo.Delete(list, MarksAt({"3", "1"})), 2u);  // in any order
+    EXPECT_EQ(undo.Delete(list, MarksAt({"4", "9"})), 1u);  // "9" is not listed
+    EXPECT_EQ(undo.Delete(list, MarksAt({"9"})), 0u);       // nothing to undo later
+    EXPECT_EQ(latitudes(), "02");
+    list.AddMark("5", "2", "3");
+    EXPECT_EQ(undo.Undo(list), (std::vector<std::size_t>{2}));
+    EXPECT_EQ(latitudes(), "0245");
+    list.AddMark("1", "2", "3");  // typed in again: stays where it is now
+    EXPECT_EQ(undo.Undo(list), (std::vector<std::size_t>{3}));
+    EXPECT_EQ(latitudes(), "024351");
+    EXPECT_FALSE(undo.CanUndo());
+    EXPECT_TRUE(undo.Undo(list).empty());
+    // The model follows: the inserts are logged at their rows.
+    bool inserted = false;
+    for (const SMarkChange& change : list.TakeChanges())
+        inserted |= change.Kind == SMarkChange::EKind::Inserted && change.Row == 3 && change.Mark.GetLatitude() == "3";
+    EXPECT_TRUE(inserted);
 }
