@@ -265,6 +265,8 @@ constexpr int GridUnit = 643;
 constexpr int GridColumns = 644;
 constexpr int ViewMenu = 645;
 constexpr int GridZone = 646;
+// Rover dialogs (800-819).
+constexpr int PollerStuck = 800;
 }  // namespace StringIds
 
 struct SStringEntry {
