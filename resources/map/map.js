@@ -142,6 +142,8 @@
     L.control.scale({ imperial: false }).addTo(map);
 
     const placed = [], notPlaced = [];
+    // Gathered off the map and added at once: one redraw, not one per mark.
+    const markers = L.featureGroup();
     for (const mark of query.marks) {
       const lat = coordinate(mark.lat, 90), lon = coordinate(mark.lon, 180);
       if (lat === null || lon === null) {
@@ -152,9 +154,10 @@
       const marker = many ? L.circleMarker([lat, lon], { radius: 5 })
         : L.marker([lat, lon], { icon: new L.Icon.Default({ className: 'varnel-mark' }), title: title, alt: title });
       // Built when first shown, and as text: a string here would be taken as markup.
-      marker.bindTooltip(() => textBlock(describe(mark)), { className: 'varnel-tooltip' }).addTo(map);
+      marker.bindTooltip(() => textBlock(describe(mark)), { className: 'varnel-tooltip' }).addTo(markers);
       placed.push([lat, lon]);
     }
+    markers.addTo(map);
     state.placed = placed.length;
     listNotPlaced(notPlaced);
 
