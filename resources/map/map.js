@@ -20,7 +20,12 @@
   const text = name => own.get('t_' + name) || english[name];
 
   function readQuery(search) {
-    const params = new URLSearchParams(search);
+    // One pass into a map: looking each name up in the parameters is linear, too slow for 100,000 marks.
+    const params = new Map();
+    for (const [name, value] of new URLSearchParams(search)) {
+      if (!params.has(name))
+        params.set(name, value);
+    }
     const marks = [];
     for (let i = 0; params.has('lat' + i) || params.has('lon' + i); ++i) {
       marks.push({ index: i, lat: params.get('lat' + i) || '', lon: params.get('lon' + i) || '',
@@ -151,6 +156,8 @@
     L.control.scale({ imperial: false }).addTo(map);
 
     const placed = [], notPlaced = [];
+    // Gathered off the map and added at once: one redraw, not one per mark.
+    const markers = L.featureGroup();
     for (const mark of query.marks) {
       const lat = coordinate(mark.lat, 90), lon = coordinate(mark.lon, 180);
       if (lat === null || lon === null) {
@@ -171,9 +178,10 @@
           element.setAttribute('aria-label', describe(mark).join(', '));
       });
       // Built when first shown, and as text: a string here would be taken as markup.
-      marker.bindTooltip(() => textBlock(describe(mark)), { className: 'varnel-tooltip' }).addTo(map);
+      marker.bindTooltip(() => textBlock(describe(mark)), { className: 'varnel-tooltip' }).addTo(markers);
       placed.push([lat, lon]);
     }
+    markers.addTo(map);
     state.placed = placed.length;
     listNotPlaced(notPlaced);
 

@@ -5,6 +5,7 @@
 #include "connection/model.h"
 #include "radio/maxstream_dialect.h"
 #include "radio/maxstream_ui.h"
+#include "radio/radio_timing.h"
 #include "ui_dialog_maxstream_rover.h"
 
 namespace {
@@ -66,8 +67,13 @@ void CDialogMaxstreamRover::OnCommit()
     if (Busy() || index < 0)
         return;
     // Reads on after a failure only when it read before: a failed opening read started no thread.
-    const SCommitResult result = CommitWithPollerStopped(
-        Maxstream::RoverCommit(m_Ui->comboRadioId->itemData(index).toInt()), Poller().Running());
+    const std::optional<SCommitResult> result =
+        CommitWithPollerStopped(Maxstream::RoverCommit(m_Ui->comboRadioId->itemData(index).toInt()),
+                                Poller().Running(), RadioTiming::StopWaitMs);
+    if (!result) {
+        reject();
+        return;
+    }
     UpdateCommit();
-    FinishCommit(result);
+    FinishCommit(*result);
 }

@@ -32,35 +32,49 @@ void CDialogMicrohardRover::OnDisplayTimer()
 {
     if (m_FirstTick) {
         m_FirstTick = false;
-        FirstTick();
+        FinishOpening(ReadRadio(true));
         return;
     }
     ShowSignal();
 }
 
-void CDialogMicrohardRover::FirstTick()
+void CDialogMicrohardRover::OnReconnected()
+{
+    // Lost before the first tick (whose timer stopped with the thread): the opening reads still
+    // come first.
+    if (m_FirstTick) {
+        m_FirstTick = false;
+        FinishOpening(ReadRadio(true));
+        return;
+    }
+    CPollingRoverDialog::OnReconnected();
+}
+
+std::optional<SQueryResult> CDialogMicrohardRover::ReadRadio(bool startPoller)
 {
     using namespace Microhard;
     // The opening queries finish before the thread starts: the port has one user at a time.
     std::optional<SQueryResult> failure;
-    {
-        CBusy busy(*this);
-        for (int id = 0; id <= MaxRadioId; ++id)
-            m_Ui->comboRadioId->addItem(QString::fromStdString(RadioIdText(id)), id);
-        const SQueryResult r = RunQuery(Link(), QueryRadioId, SettingRule(QueryRadioId, EOverflow::FirstCharacters));
-        if (r.Ok) {
-            m_Ui->comboRadioId->setCurrentText(QString::fromStdString(RadioIdText(RadioIdFromRegister(r.Value))));
-            SetReadRadioId(m_Ui->comboRadioId->currentText());
-        } else {
-            m_Ui->comboRadioId->setCurrentText(QString());  // never an ID that was not read
-            failure = r;
-        }
-        const SQueryResult firmware = QueryFirmwareVersion(Link());
-        if (firmware.Ok)
-            SetLiveText(m_Ui->labelFirmware, m_Ui->labelFirmwareCaption->text(), RadioText(firmware.Value));
-        StartPoller();
+    CBusy busy(*this);
+    // An ID the operator typed before the first tick is kept; filling the list would replace it.
+    const QString typed = m_Ui->comboRadioId->currentText();
+    for (int id = 0; id <= MaxRadioId; ++id)
+        m_Ui->comboRadioId->addItem(QString::fromStdString(RadioIdText(id)), id);
+    const SQueryResult r = RunQuery(Link(), QueryRadioId, SettingRule(QueryRadioId, EOverflow::FirstCharacters));
+    if (r.Ok) {
+        const QString read = QString::fromStdString(RadioIdText(RadioIdFromRegister(r.Value)));
+        SetReadRadioId(read);
+        m_Ui->comboRadioId->setCurrentText(typed.isEmpty() ? read : typed);
+    } else {
+        m_Ui->comboRadioId->setCurrentText(typed);  // never an ID that was not read
+        failure = r;
     }
-    FinishOpening(failure);
+    const SQueryResult firmware = QueryFirmwareVersion(Link());
+    if (firmware.Ok)
+        SetLiveText(m_Ui->labelFirmware, m_Ui->labelFirmwareCaption->text(), RadioText(firmware.Value));
+    if (startPoller)
+        StartPoller();
+    return failure;
 }
 
 void CDialogMicrohardRover::OnCommit()
@@ -68,20 +82,39 @@ void CDialogMicrohardRover::OnCommit()
     using namespace Microhard;
     if (Busy())
         return;
+    // Pressed before the first tick: the opening reads come first and the thread starts only
+    // after them (below, unless a confirmed commit closes the port).
+    const bool opened = m_FirstTick;
+    if (opened) {
+        m_FirstTick = false;
+        FinishOpening(ReadRadio(false));
+        if (!isVisible())
+            return;
+    }
+    const auto readOn = [&] {
+        if (opened)
+            StartPoller();
+    };
     const std::optional<int> id = ParseRadioId(m_Ui->comboRadioId->currentText().toStdString());
     if (!id) {
+        readOn();
         ShowMessage(QMessageBox::Warning, Text(StringIds::RadioIdOutOfRange));
         return;
     }
     SRoverChoices choices;
     choices.RadioId = *id;
     choices.WriteDefaults = (Model()->GetWriteDefaultsFlags() & WriteDefaults::BoxTicked) != 0;
-    if (choices.WriteDefaults && !ConfirmWriteDefaults(QString::fromStdString(RadioIdText(*id))))
+    if (choices.WriteDefaults && !ConfirmWriteDefaults(QString::fromStdString(RadioIdText(*id)))) {
+        readOn();
         return;
-    // Reads on after a failure even when the opening reads have not started the thread yet: the
-    // display timer they wait for was stopped with it.
-    const SCommitResult result = CommitWithPollerStopped(RoverCommit(choices), true);
-    if (result.Ok)
+    }
+    const std::optional<SCommitResult> result =
+        CommitWithPollerStopped(RoverCommit(choices), true, RadioTiming::StopWaitCommitMs);
+    if (!result) {
+        reject();
+        return;
+    }
+    if (result->Ok)
         Port()->Close();
-    FinishCommit(result);
+    FinishCommit(*result);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "radio/polling_rover_dialog.h"
 
 namespace Ui {
@@ -19,11 +21,13 @@ public:
 protected:
     void OnFirstShow() override;
     void OnDisplayTimer() override;
+    void OnReconnected() override;
 
 private:
-    void FirstTick();
+    // The opening reads (radio ID, firmware), then, with startPoller, the thread; their failure.
+    std::optional<SQueryResult> ReadRadio(bool startPoller);
     void OnCommit();
 
     Ui::CDialogMicrohardRover* m_Ui;
-    bool m_FirstTick = true;
+    bool m_FirstTick = true;  // the opening reads have not run yet
 };

@@ -4,7 +4,9 @@
 #include <QLayout>
 #include <QPushButton>
 
+#include <chrono>
 #include <limits>
+#include <thread>
 
 #include "radio/radio_timing.h"
 #include "connection/model.h"
@@ -13,9 +15,11 @@
 #include "serial/serial_port.h"
 #include "ui/display_text.h"
 #include "ui/elided_label.h"
+#include "ui/string_table.h"
 
 CPollingRoverDialog::CPollingRoverDialog(QWidget* parent, CSerialPort* port, CModel* model, SPolling polling)
-    : CRadioDialog(parent, port, model), m_Polling(std::move(polling)), m_ThreadLink(port)
+    : CRadioDialog(parent, port, model), m_Polling(std::move(polling)),
+      m_ThreadLink(std::make_shared<CWatchedLink>(port))
 {
     connect(&m_Timer, &QTimer::timeout, this, [this] { OnDisplayTimer(); });
     m_Health = std::make_unique<CLinkHealth>("COM" + std::to_string(model ? model->GetPortNumber() : 0),
@@ -44,7 +48,7 @@ void CPollingRoverDialog::CheckLink()
     if (!Port())
         return;
     const auto now = CLinkHealth::Clock::now();
-    if (const long long rx = m_ThreadLink.LastReceivedNs.load(); rx != m_SeenReceivedNs) {
+    if (const long long rx = m_ThreadLink->LastReceivedNs.load(); rx != m_SeenReceivedNs) {
         m_SeenReceivedNs = rx;
         m_Health->Received(CLinkHealth::Clock::time_point(CLinkHealth::Clock::duration(rx)));
     }
@@ -52,7 +56,10 @@ void CPollingRoverDialog::CheckLink()
     if (!m_Health->IsLost() && Port()->Lost() && !Busy()) {
         m_Health->PortLost(now);
         // The thread's cycle fails fast on a lost port; it ends and is joined before anything else.
-        StopPoller();
+        if (!StopPoller(RadioTiming::StopWaitMs)) {
+            reject();
+            return;
+        }
         m_Health->SetExpecting(false, now);
         if (commit)
             commit->setEnabled(false);
@@ -80,7 +87,10 @@ void CPollingRoverDialog::CheckLink()
 CPollingRoverDialog::~CPollingRoverDialog()
 {
     m_LinkTimer.stop();
-    m_Poller.Stop();
+    // No event loop to keep here: a thread that does not finish in time is given up, not joined.
+    m_Poller.StopWithin(RadioTiming::StopWaitMs,
+                        [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
+                        RadioTiming::StopPollMs / 10);
 }
 
 void CPollingRoverDialog::SetUpPolling(QWidget* waitPanel, QLabel* signal, QLabel* signalCaption)
@@ -118,37 +128,50 @@ void CPollingRoverDialog::StartPoller()
 {
     // No level is shown as this one yet, so the first tick shows whatever the thread has.
     m_ShownLevel = std::numeric_limits<int>::min();
+    // Never a blocking join here: a running thread is stopped with the window painting.
+    if (m_Poller.Running() && !StopPoller(RadioTiming::StopWaitMs))
+        return;
     m_Poller.Start(m_ThreadLink, m_Polling.Cycle, m_Polling.DataMode, m_Polling.StartLevel);
     if (!m_Timer.isActive())
         m_Timer.start(RadioTiming::DisplayTimerMs);
     m_Health->SetExpecting(true, CLinkHealth::Clock::now());
 }
 
-void CPollingRoverDialog::StopPoller()
+bool CPollingRoverDialog::StopPoller(int waitMs)
 {
-    m_Poller.RequestStop();
+    const bool wasRunning = m_Poller.Running();
     // The thread finishes its current step (at most one guard time); the window keeps painting.
-    while (!m_Poller.Finished())
-        PumpWait(RadioTiming::StopPollMs);
-    m_Poller.Join();
+    const bool stopped = m_Poller.StopWithin(waitMs, [](int ms) { PumpWait(ms); }, RadioTiming::StopPollMs);
     m_Timer.stop();
     m_Health->SetExpecting(false, CLinkHealth::Clock::now());
+    if (stopped || !wasRunning)
+        return true;
+    // Stuck in a driver call: the thread was detached with its link quiet; nobody may use the
+    // port after it, so it is closed.
+    if (Port())
+        Port()->Close();
+    ShowMessage(QMessageBox::Warning, Text(StringIds::PollerStuck));
+    return false;
 }
 
 void CPollingRoverDialog::OnCancel()
 {
     CBusy busy(*this);
-    StopPoller();
+    StopPoller(RadioTiming::StopWaitMs);
 }
 
-SCommitResult CPollingRoverDialog::CommitWithPollerStopped(const std::vector<SCommitStep>& steps, bool resume)
+std::optional<SCommitResult> CPollingRoverDialog::CommitWithPollerStopped(const std::vector<SCommitStep>& steps,
+                                                                          bool resume, int stopWaitMs)
 {
     CBusy busy(*this);
     m_WaitPanel->setGeometry(rect());
     m_WaitPanel->raise();
     m_WaitPanel->show();
     m_WaitPanel->repaint();
-    StopPoller();
+    if (!StopPoller(stopWaitMs)) {
+        m_WaitPanel->hide();
+        return std::nullopt;
+    }
     SCommitResult result = RunCommit(Link(), steps);
     if (!result.Ok) {
         // Back to data mode whatever the radio made of the failed line, then read on.

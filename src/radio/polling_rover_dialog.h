@@ -53,14 +53,19 @@ protected:
     virtual void OnDisplayTimer() { ShowSignal(); }
     void ShowSignal();
 
-    // Starts the thread and, unless it runs already, the display timer.
+    // Starts the thread (a running one is stopped first, see StopPoller) and, unless it runs
+    // already, the display timer.
     void StartPoller();
-    // Stops the thread (the window keeps painting while it finishes its step) and the display timer.
-    void StopPoller();
+    // Stops the thread (the window keeps painting while it finishes its step) and the display
+    // timer. A thread still running after waitMs is given up: it is detached with its link quiet,
+    // the port is closed, the operator is told so, and false is returned (the dialog should close).
+    bool StopPoller(int waitMs);
 
     // Busy, under the wait panel, with the thread stopped: runs the commit. After a failed one the
-    // radio is sent back to data mode and, with `resume`, the thread reads on.
-    SCommitResult CommitWithPollerStopped(const std::vector<SCommitStep>& steps, bool resume);
+    // radio is sent back to data mode and, with `resume`, the thread reads on. Nothing when the
+    // thread could not be stopped within stopWaitMs (see StopPoller).
+    std::optional<SCommitResult> CommitWithPollerStopped(const std::vector<SCommitStep>& steps, bool resume,
+                                                         int stopWaitMs);
 
     // The port came back: by default the polling thread starts again (its cycle escapes into
     // command mode itself).
@@ -76,14 +81,15 @@ private:
     QLabel* m_SignalCaption = nullptr;
     QTimer m_Timer;
     int m_ShownLevel = 0;
-    // Plain sleeps; outlives the poller that borrows it. Notes when bytes arrive, for the link line.
+    // Plain sleeps; shared with the thread, which keeps it when given up. Notes when bytes
+    // arrive, for the link line.
     class CWatchedLink : public CSerialRadioLink {
     public:
         using CSerialRadioLink::CSerialRadioLink;
         std::string Read(std::size_t maximum) override;
         std::atomic<long long> LastReceivedNs{0};
     };
-    CWatchedLink m_ThreadLink;
+    std::shared_ptr<CWatchedLink> m_ThreadLink;
     std::unique_ptr<CLinkHealth> m_Health;
     CElidedLabel* m_LinkLabel = nullptr;
     QTimer m_LinkTimer;

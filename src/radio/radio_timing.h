@@ -27,7 +27,7 @@ constexpr std::size_t SatelThreshold = 10;
 constexpr std::size_t ShownReplyLength = 60;
 
 // Polling-thread handshake: the dialog waits at most this long for the thread after asking it to
-// stop; the join that follows is unconditional, so these only bound the wait panel's patience.
+// stop; a thread still running then is detached and the port closed (CSignalPoller::StopWithin).
 constexpr int StopWaitCommitMs = 3000;   // Microhard rover commit
 constexpr int StopWaitMs = 2000;         // every other case
 constexpr int StopPollMs = 100;

@@ -191,6 +191,7 @@ constexpr SStringEntry kAddedTexts[] = {
     {789, "Latitude is less than -90."},
     {790, "Longitude is greater than 180."},
     {791, "Longitude is less than -180."},
+    {StringIds::PollerStuck, "The signal reading did not stop in time; the port was closed."},
     {StringIds::SerialConsole, "Serial Console"},
     {StringIds::RecordSession, "Record Session"},
     {StringIds::ConsolePause, "Pause"},

@@ -291,6 +291,8 @@ constexpr int MapPageLabel = 879;
 // A radio dialog whose port is lost.
 constexpr int DiscardUnwrittenRadio = 900;  // close with edits the radio has not received
 constexpr int DiscardChanges = 901;
+// Rover dialogs (800-819).
+constexpr int PollerStuck = 800;
 }  // namespace StringIds
 
 struct SStringEntry {

@@ -284,6 +284,51 @@ private slots:
         });
         QCOMPARE(result, int(QDialog::Rejected));
     }
+    // Commit before the first tick, and not confirmed: the opening reads still run alone and
+    // before the commit, the typed ID stays, and the thread starts only after both.
+    void roverCommitBeforeOpening()
+    {
+        SimProcess sim(Microhard("rover", {"--refuse", "ATS104="}));
+        QVERIFY(sim.Started());
+        std::vector<SRadioMessage> messages;
+        CRadioSession s(sim, messages);
+        bool checked = false;
+        const auto check = [&](CRadioDialog& d) {
+            auto& rover = static_cast<CDialogMicrohardRover&>(d);
+            auto* id = Find<QComboBox>(&d, "comboRadioId");
+            id->setCurrentText("07");
+            QTest::mouseClick(Find<QPushButton>(&d, "buttonCommit"), Qt::LeftButton);
+            QTest::qWait(300);  // well past the first tick
+            QCOMPARE(messages.size(), std::size_t(1));  // no "Read configuration failed"
+            QVERIFY2(messages[0].Text.startsWith("Changes not confirmed: ATS104="), qPrintable(messages[0].Text));
+            QCOMPARE(id->currentText(), QStringLiteral("07"));
+            QCOMPARE(Find<QLabel>(&d, "labelFirmware")->text(), QStringLiteral("v1.56 build 1043"));
+            QVERIFY(rover.Poller().Running());
+            d.close();
+            QVERIFY(!rover.Poller().Running());
+            checked = true;
+        };
+        // Posted before the first 20 ms tick: the click comes first in the event loop.
+        const int result = s.Run({}, [&](CRadioDialog& d) {
+            QTimer::singleShot(0, &d, [&, dialog = &d] {
+                check(*dialog);
+                if (dialog->isVisible())  // a failed check: never hang
+                    dialog->reject();
+            });
+        });
+        QVERIFY(checked);
+        QCOMPARE(result, int(QDialog::Rejected));
+        const std::string sent = s.Sent();
+        // Reads, then the commit, then the thread's first escape: one user of the port at a time.
+        const std::size_t read = sent.find("ATS104?\r\n");
+        const std::size_t commit = sent.find("+++ATS104=");
+        QVERIFY(read != std::string::npos && commit != std::string::npos);
+        const std::size_t readsEnd = sent.find("AT&V\r\n", read);
+        QVERIFY(readsEnd < commit);
+        QCOMPARE(sent.find("+++", read), commit);
+        QVERIFY(sent.substr(read, commit - read).find("ATO") == std::string::npos);
+        QVERIFY(sent.find("ATS123?", read) > commit);
+    }
 };
 
 QTEST_MAIN(RadioMicrohardTest)

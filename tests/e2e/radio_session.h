@@ -85,7 +85,9 @@ public:
     }
 
     // Connect, Next, then `scenario` in the radio dialog, which should end it; the dialog's result.
-    int Run(const std::function<void(CRadioDialog&)>& scenario)
+    // `early` runs once the dialog is shown, before its event loop (and so its opening reads) runs;
+    // what it posts runs first in that loop. Without a scenario, `early` must end the dialog.
+    int Run(const std::function<void(CRadioDialog&)>& scenario, const std::function<void(CRadioDialog&)>& early = {})
     {
         int result = -1;
         Dlg.SetDialogHook([&](QDialog* d) {
@@ -95,13 +97,19 @@ public:
                 });
             } else if (auto* radio = qobject_cast<CRadioDialog*>(d)) {
                 QObject::connect(radio, &QDialog::finished, radio, [&result](int r) { result = r; });
-                QObject::connect(radio, &CRadioDialog::Ready, radio, [radio, scenario] {
-                    QTimer::singleShot(0, radio, [radio, scenario] {
-                        scenario(*radio);
-                        if (radio->isVisible())  // a failed check: never hang
-                            radio->reject();
+                if (early) {
+                    radio->show();
+                    early(*radio);
+                }
+                if (scenario) {
+                    QObject::connect(radio, &CRadioDialog::Ready, radio, [radio, scenario] {
+                        QTimer::singleShot(0, radio, [radio, scenario] {
+                            scenario(*radio);
+                            if (radio->isVisible())  // a failed check: never hang
+                                radio->reject();
+                        });
                     });
-                });
+                }
             }
             QTimer::singleShot(60000, d, [d] { d->done(QDialog::Rejected); });
         });

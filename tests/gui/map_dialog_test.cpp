@@ -135,6 +135,35 @@ private slots:
         QTRY_VERIFY(!dialog.isVisible());
     }
 
+    // As many marks as the page draws: too many for an address, so they follow through the
+    // script interface, and every one is placed.
+    void mostMarksAllShow()
+    {
+        qputenv(MapTilesEnvironmentVariable, "http://127.0.0.1:9/{z}/{x}/{y}.png");
+        SetMapServiceUrl(FileUrl(VARNEL_BINARY_DIR "/map/index.html"));
+        CMarkList marks;
+        for (std::size_t i = 0; i < MaxMapMarks; ++i)
+            marks.AddMark(std::to_string(40 + double(i % 1000) / 1000), std::to_string(-3 - double(i / 1000) / 100),
+                          std::to_string(i));
+        QElapsedTimer clock;
+        clock.start();
+        CModel model;
+        CDialogMap dialog(nullptr, marks, &model);
+        QSignalSpy loaded(&dialog, &CDialogMap::MapLoaded);
+        dialog.show();
+        QVERIFY(loaded.wait(45000));
+        QCOMPARE(loaded.first().first().toBool(), true);
+        const QString probe = QStringLiteral(
+            "JSON.stringify({ready: !!(window.varnelMap && varnelMap.ready), placed: varnelMap.placed,"
+            " notPlaced: varnelMap.notPlaced})");
+        QJsonObject page;
+        QTRY_VERIFY_WITH_TIMEOUT((page = Evaluate(dialog, probe))["ready"].toBool(), 30000);
+        QCOMPARE(page["placed"].toInt(), int(MaxMapMarks));
+        QCOMPARE(page["notPlaced"].toInt(), 0);
+        QVERIFY(dialog.Message().isEmpty());  // none left out
+        qInfo("%d marks shown after %lld ms", int(MaxMapMarks), static_cast<long long>(clock.elapsed()));
+    }
+
     void pageThatFailsToLoadShowsAMessage()
     {
         SetMapServiceUrl("file:///nonexistent/varnel/index.html");

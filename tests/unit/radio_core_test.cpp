@@ -1,6 +1,8 @@
 // The shared radio machinery: query and collect, acknowledged commits, the polling thread.
 #include <gtest/gtest.h>
 
+#include <future>
+#include <memory>
 #include <thread>
 
 #include "radio/radio_commit.h"
@@ -204,6 +206,65 @@ TEST(SignalPoller, RunsCyclesUntilStoppedThenReturnsToDataMode)
     // Restartable; the destructor stops and joins.
     poller.Start(link, [](CRadioLink& l, std::atomic<int>&) { l.Pause(5); }, "ATCN", -1);
     EXPECT_EQ(poller.SignalLevel(), -1);
+}
+
+// A bounded stop: a thread that finishes in time is joined; one stuck in a call is detached at the
+// limit, keeps the link it shares alive, and once released never reaches the link again.
+TEST(SignalPoller, StopWithinJoinsOrDetachesAStuckThread)
+{
+    const auto sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    {
+        auto link = std::make_shared<CFakeRadioLink>();
+        link->RealSleep = true;
+        CSignalPoller poller;
+        poller.Start(link, [](CRadioLink& l, std::atomic<int>&) { l.Pause(5); }, "ATO", 0);
+        EXPECT_TRUE(poller.StopWithin(RadioTiming::StopWaitMs, sleep, 5));
+        EXPECT_FALSE(poller.Running());
+        EXPECT_EQ(link->SentTexts(), (std::vector<std::string>{"ATO"}));
+        EXPECT_EQ(link.use_count(), 1);
+    }
+    auto link = std::make_shared<CFakeRadioLink>();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> stuck{false};
+    std::atomic<bool> done{false};
+    int waits = 0;
+    {
+        CSignalPoller poller;
+        poller.Start(
+            link,
+            [&, released](CRadioLink& l, std::atomic<int>& level) {
+                l.WriteLine("ATS123?");
+                stuck = true;
+                released.wait();  // a driver call that does not return
+                l.WriteLine("late");
+                l.Purge();
+                level = 99;
+                done = true;
+            },
+            "ATO", 7);
+        for (int i = 0; i < 400 && !stuck; ++i)
+            sleep(5);
+        ASSERT_TRUE(stuck);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(poller.StopWithin(200, [&](int ms) { ++waits; sleep(ms); }, 20));
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(took, std::chrono::milliseconds(200));
+        EXPECT_LT(took, std::chrono::milliseconds(1500));
+        EXPECT_GE(waits, 5);
+        EXPECT_FALSE(poller.Running());
+        EXPECT_TRUE(poller.Finished());
+        EXPECT_EQ(poller.SignalLevel(), 7);
+    }  // destroyed while the thread is still stuck: nothing to join
+    const int purges = link->Purges;
+    EXPECT_GT(link.use_count(), 1);  // the thread still holds the link
+    release.set_value();
+    for (int i = 0; i < 400 && link.use_count() > 1; ++i)
+        sleep(5);
+    EXPECT_EQ(link.use_count(), 1);  // the thread ended and let it go
+    EXPECT_EQ(link->SentTexts(), (std::vector<std::string>{"ATS123?"}));  // no "late", no "ATO"
+    EXPECT_EQ(link->Purges, purges);
+    EXPECT_TRUE(done);
 }
 
 }  // namespace
