@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "connection/model.h"
 #include "marks/base_session.h"
 #include "ui/app_icon.h"
 #include "ui/display_text.h"
@@ -23,6 +24,8 @@ CDialogAdvanced::CDialogAdvanced(QWidget* parent, CBaseSession* session, CModel*
 {
     m_Ui->setupUi(this);
     setWindowIcon(VarnelIcon());
+    // Group titles and captions the code does not set (the code's own texts follow).
+    TranslateTemplateTexts(this, m_Model ? m_Model->GetLanguageModule() : nullptr);
 
     setWindowTitle(UiText(m_Model, StringIds::AdvancedSettings));
     const struct {

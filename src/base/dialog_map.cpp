@@ -85,6 +85,7 @@ CDialogMap::CDialogMap(QWidget* parent, const CMarkList& marks, CModel* model)
 {
     m_Ui->setupUi(this);
     setWindowIcon(VarnelIcon());
+    TranslateTemplateTexts(this, m_Model ? m_Model->GetLanguageModule() : nullptr);
     m_Ui->labelMessage->hide();
     // The web view takes every key it is given, so Escape would never reach the dialog.
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QDialog::reject);

@@ -2,6 +2,7 @@
 // and Qt's own buttons, and back to English on a change of language.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -9,6 +10,7 @@
 #include <QtTest>
 
 #include "app/corrin_dlg.h"
+#include "base/dialog_advanced.h"
 #include "connection/model.h"
 #include "marks/coordinate_panel.h"
 #include "marks/dialog_base_marks.h"
@@ -54,6 +56,11 @@ private slots:
                        {"buttonDelete", "K&oordinate l\xC3\xB6schen"}};
         for (const auto& b : buttons)
             QCOMPARE(dlg.findChild<QPushButton*>(b.Name)->text(), QString::fromUtf8(b.Text));
+
+        // Advanced Settings: its group titles come from the template.
+        CDialogAdvanced advanced(&dlg, nullptr, &model);
+        QCOMPARE(advanced.findChild<QGroupBox*>("groupSettings")->title(), QStringLiteral("Akkueinstellungen"));
+        QCOMPARE(advanced.findChild<QGroupBox*>("groupStatus")->title(), QStringLiteral("Akkustatus"));
     }
 
     void mainDialogSpeaksGermanAndEnglishComesBack()
