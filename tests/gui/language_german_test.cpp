@@ -57,6 +57,14 @@ private slots:
         for (const auto& b : buttons)
             QCOMPARE(dlg.findChild<QPushButton*>(b.Name)->text(), QString::fromUtf8(b.Text));
 
+        if (const QByteArray shot = qgetenv("VARNEL_GERMAN_SCREENSHOT"); !shot.isEmpty()) {
+            dlg.Session().Marks().AddMark("51.50000000", "-0.12000000", "45.000");
+            dlg.Session().Marks().AddMark("52.20510000", "0.11900000", "12.500");
+            dlg.show();
+            QTest::qWait(200);
+            dlg.grab().save(QString::fromLocal8Bit(shot));
+        }
+
         // Advanced Settings: its group titles come from the template.
         CDialogAdvanced advanced(&dlg, nullptr, &model);
         QCOMPARE(advanced.findChild<QGroupBox*>("groupSettings")->title(), QStringLiteral("Akkueinstellungen"));
