@@ -31,6 +31,7 @@
 #include "ui/dialog_serial_console.h"
 #include "ui/display_text.h"
 #include "ui/elided_label.h"
+#include "ui/message_template.h"
 #include "ui/prompter.h"
 #include "ui/string_table.h"
 #include "ui_dialog_base_marks.h"
@@ -533,7 +534,7 @@ void CDialogBaseMarks::OnOpen(CMarkFile::ELoadMode mode)
     m_LastPath = path.toStdString();
     std::string error;
     if (!CMarkFile::Load(PathFromUtf8(m_LastPath), mode, m_Session.Marks(), m_Session.Settings(), error))
-        CPrompter::Current().Error(this, Q(error));
+        CPrompter::Current().Error(this, Q(TranslateMessage(error, [this](int id) { return Text(id).toStdString(); })));
     else
         MarkUnedited();
 }
@@ -547,7 +548,7 @@ void CDialogBaseMarks::OnSaveAs()
     m_LastPath = path.toStdString();
     std::string error;
     if (!CMarkFile::Save(PathFromUtf8(m_LastPath), m_Session.Marks(), m_Session.Settings(), error))
-        CPrompter::Current().Error(this, Q(error));
+        CPrompter::Current().Error(this, Q(TranslateMessage(error, [this](int id) { return Text(id).toStdString(); })));
     else
         MarkUnedited();
 }

@@ -12,6 +12,7 @@
 #include "ui/utf8_path.h"
 #include "marks/mark_exchange.h"
 #include "marks/mark_list.h"
+#include "ui/message_template.h"
 #include "ui/prompter.h"
 #include "ui/string_table.h"
 
@@ -106,7 +107,7 @@ void CMarkExchangeActions::Export(bool selectedOnly)
     std::string error;
     const CGridCoordinates* grid = m_Grid ? m_Grid() : nullptr;
     if (!MarkExchange::Export(PathFromUtf8(m_LastPath), *format, marks, error, numbers, grid))
-        CPrompter::Current().Error(m_Parent, Q(error));
+        CPrompter::Current().Error(m_Parent, Q(TranslateMessage(error, [this](int id) { return m_Text(id).toStdString(); })));
 }
 
 void CMarkExchangeActions::Import()
@@ -121,7 +122,7 @@ void CMarkExchangeActions::Import()
     SImportResult result;
     std::string error;
     if (!MarkExchange::Import(PathFromUtf8(m_LastPath), result, error)) {
-        CPrompter::Current().Error(m_Parent, Q(error));
+        CPrompter::Current().Error(m_Parent, Q(TranslateMessage(error, [this](int id) { return m_Text(id).toStdString(); })));
         return;
     }
     QStringList reasons;

@@ -291,6 +291,9 @@ constexpr int MapPageLabel = 879;
 // A radio dialog whose port is lost.
 constexpr int DiscardUnwrittenRadio = 900;  // close with edits the radio has not received
 constexpr int DiscardChanges = 901;
+// File messages of mark and point files, matched by their English form (TranslateMessage).
+constexpr int FirstFileMessage = 851;
+constexpr int LastFileMessage = 866;
 // Rover dialogs (800-819).
 constexpr int PollerStuck = 800;
 }  // namespace StringIds

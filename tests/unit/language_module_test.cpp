@@ -12,6 +12,8 @@
 #include "ui/language_library.h"
 #include "ui/installed_data.h"
 #include "ui/language_module.h"
+#include "ui/message_template.h"
+#include "ui/string_table.h"
 
 namespace fs = std::filesystem;
 
@@ -219,4 +221,37 @@ TEST_F(LanguageModuleTest, OversizedOrIrregularFilesAreRefused)
     ASSERT_EQ(mkfifo((m_Path / "DEBUG/languages/spanish.lng").c_str(), 0600), 0);
     EXPECT_EQ(CLanguageLibrary::LoadFile((m_Path / "DEBUG/languages/spanish.lng").string()), nullptr);
 #endif
+}
+
+// The core's English file messages reach the operator in the language in use, the file's name and
+// the system's reason kept as they are.
+TEST(MessageTemplate, FileMessagesFillTheTranslatedTemplate)
+{
+    const auto german = [](int id) -> std::string {
+        switch (id) {
+        case 852: return "%1 kann nicht gelesen werden: %2.";
+        case 853: return "%1 kann nicht gelesen werden.";
+        case 862: return "%1 ist kein UTF-8-Text (bei %2).";
+        default: return "";  // not translated: the English stays
+        }
+    };
+    const struct {
+        const char* English;
+        const char* Shown;
+    } cases[] = {
+        {"Cannot read /m/a.mrk: Permission denied.", "/m/a.mrk kann nicht gelesen werden: Permission denied."},
+        {"Cannot read C:/x: y/a.csv: I/O error.", "C:/x: y/a.csv kann nicht gelesen werden: I/O error."},
+        {"Cannot read a.csv.", "a.csv kann nicht gelesen werden."},
+        {"b.gpx is not UTF-8 text (at line 3, byte 7).", "b.gpx ist kein UTF-8-Text (bei line 3, byte 7)."},
+        {"Cannot open a.mrk: No such file or directory.", "Cannot open a.mrk: No such file or directory."},
+        {"Cannot read .", "Cannot read ."},  // an empty place is no match
+        {"Something else entirely.", "Something else entirely."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TranslateMessage(c.English, german), c.Shown) << c.English;
+    EXPECT_EQ(TranslateMessage("Cannot read a.", nullptr), "Cannot read a.");
+    EXPECT_EQ(FillTemplate("%2 before %1, %3 stays", {"a", "b"}), "b before a, %3 stays");
+    // Every file-message template holds the file's name.
+    for (int id = StringIds::FirstFileMessage; id <= StringIds::LastFileMessage; ++id)
+        EXPECT_NE(std::string_view(BuiltInStringText(id)).find("%1"), std::string_view::npos) << id;
 }
