@@ -8,6 +8,7 @@
 #include "connection/model.h"
 #include "marks/base_texts.h"
 #include "marks/text_number.h"
+#include "ui/message_template.h"
 #include "ui/string_table.h"
 
 namespace BC = BaseCommands;
@@ -46,17 +47,6 @@ double SliderValue(const SSliderScale& scale, int position)
 
 namespace {
 
-std::string Fill(std::string text, std::initializer_list<std::string> values)
-{
-    int n = 1;
-    for (const std::string& v : values) {
-        const std::string key = "%" + std::to_string(n++);
-        for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + v.size()))
-            text.replace(at, key.size(), v);
-    }
-    return text;
-}
-
 std::string VoltText(const CBaseTexts& texts, double volts)
 {
     return FixedText(volts, 2) + texts.Text(StringIds::Volts);
@@ -90,7 +80,7 @@ bool LevelsValid(const SAdvancedLevels& levels)
 
 std::string InvalidLevelsText(const CBaseTexts& texts, const SAdvancedLevels& levels)
 {
-    return Fill(texts.Text(StringIds::CriticalNotBelowWarning),
+    return FillTemplate(texts.Text(StringIds::CriticalNotBelowWarning),
                 {VoltText(texts, levels.CriticalLevel), VoltText(texts, levels.WarnLevel)});
 }
 
@@ -103,7 +93,7 @@ std::string ReadBackText(const CBaseTexts& texts, const SAdvancedLevels& written
     const auto differs = [&](int name, const std::string& heldText, const std::string& writtenText) {
         if (!text.empty())
             text += ' ';
-        text += Fill(texts.Text(StringIds::SettingDiffers), {texts.Text(name), heldText, writtenText});
+        text += FillTemplate(texts.Text(StringIds::SettingDiffers), {texts.Text(name), heldText, writtenText});
     };
     if (!SameLevel(held.WarnLevel, written.WarnLevel))
         differs(StringIds::WarningLevel, VoltText(texts, held.WarnLevel), VoltText(texts, written.WarnLevel));

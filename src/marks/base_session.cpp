@@ -8,6 +8,7 @@
 #include "marks/base_texts.h"
 #include "marks/text_number.h"
 #include "marks/voltage_log.h"
+#include "ui/message_template.h"
 #include "ui/string_table.h"
 
 namespace R = BaseCommands::Replies;
@@ -198,17 +199,6 @@ std::string Named(const CMark& m)
     return m.GetLatitude() + ", " + m.GetLongitude() + ", " + m.GetAltitude();
 }
 
-std::string Fill(std::string text, std::initializer_list<std::string> values)
-{
-    int n = 1;
-    for (const std::string& v : values) {
-        const std::string key = "%" + std::to_string(n++);
-        for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + v.size()))
-            text.replace(at, key.size(), v);
-    }
-    return text;
-}
-
 }  // namespace
 
 std::string ConfirmationText(const CBaseTexts& texts, const SWriteConfirmation& c)
@@ -217,10 +207,10 @@ std::string ConfirmationText(const CBaseTexts& texts, const SWriteConfirmation& 
         return texts.Confirmation(c.Returned, c.Total);
     const std::string held = std::to_string(c.Returned);
     if (c.Missing.empty())
-        return Fill(texts.Text(StringIds::MarksExtra), {held, std::to_string(c.Extra.size()), Named(c.Extra[0])});
+        return FillTemplate(texts.Text(StringIds::MarksExtra), {held, std::to_string(c.Extra.size()), Named(c.Extra[0])});
     if (c.Extra.empty())
-        return Fill(texts.Text(StringIds::MarksLost), {held, std::to_string(c.Missing.size()), Named(c.Missing[0])});
-    return Fill(texts.Text(StringIds::MarksDiffer), {held, std::to_string(c.Total), std::to_string(c.Extra.size()),
+        return FillTemplate(texts.Text(StringIds::MarksLost), {held, std::to_string(c.Missing.size()), Named(c.Missing[0])});
+    return FillTemplate(texts.Text(StringIds::MarksDiffer), {held, std::to_string(c.Total), std::to_string(c.Extra.size()),
                                                      Named(c.Extra[0]), std::to_string(c.Missing.size()),
                                                      Named(c.Missing[0])});
 }

@@ -7,22 +7,11 @@
 #include "marks/mark.h"
 #include "marks/mark_list.h"
 #include "marks/text_number.h"
+#include "ui/message_template.h"
 #include "ui/language_module.h"
 #include "ui/string_table.h"
 
 namespace {
-
-// Replaces "%1", "%2", ... so that a translation may put the values in its own order.
-std::string Fill(std::string text, std::initializer_list<std::string> values)
-{
-    int n = 1;
-    for (const std::string& v : values) {
-        const std::string key = "%" + std::to_string(n++);
-        for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + v.size()))
-            text.replace(at, key.size(), v);
-    }
-    return text;
-}
 
 // Control characters shown as "?", so a refused mark can be named without disturbing the box.
 std::string Visible(const std::string& s)
@@ -138,12 +127,12 @@ std::string CBaseTexts::BatteryState(const CBaseStatus& s, unsigned reported) co
 std::string CBaseTexts::Confirmation(std::size_t returned, std::size_t total) const
 {
     const int id = returned == total ? StringIds::MarksConfirmed : StringIds::MarksMissing;
-    return Fill(Text(id), {std::to_string(returned), std::to_string(total)});
+    return FillTemplate(Text(id), {std::to_string(returned), std::to_string(total)});
 }
 
 std::string CBaseTexts::UnsendableMark(std::size_t index, const CMark& mark) const
 {
-    return Fill(Text(StringIds::MarkNotSendable),
+    return FillTemplate(Text(StringIds::MarkNotSendable),
                 {std::to_string(index + 1),
                  Visible(mark.GetLatitude()) + ", " + Visible(mark.GetLongitude()) + ", " + Visible(mark.GetAltitude())});
 }
