@@ -6,6 +6,8 @@
 #include <QUrlQuery>
 #include <QtTest>
 
+#include <optional>
+
 #include "base/dialog_map.h"
 #include "base/map_address.h"
 #include "base/map_page.h"
@@ -31,6 +33,16 @@ QJsonObject Evaluate(CDialogMap& dialog, const QString& script)
     if (!QTest::qWaitFor([&] { return done; }, 20000))
         return {};
     return QJsonDocument::fromJson(result.toString().toUtf8()).object();
+}
+
+// Shows the dialog and waits for its page: the load's outcome, or nothing when none came.
+std::optional<bool> ShowAndLoad(CDialogMap& dialog)
+{
+    QSignalSpy loaded(&dialog, &CDialogMap::MapLoaded);
+    dialog.show();
+    if (!loaded.wait(45000))
+        return std::nullopt;
+    return loaded.first().first().toBool();
 }
 }  // namespace
 #endif
@@ -96,10 +108,7 @@ private slots:
         marks.AddMark(hostile.toStdString(), "7", "0");
         CModel model;
         CDialogMap dialog(nullptr, marks, &model);
-        QSignalSpy loaded(&dialog, &CDialogMap::MapLoaded);
-        dialog.show();
-        QVERIFY(loaded.wait(45000));
-        QCOMPARE(loaded.first().first().toBool(), true);
+        QCOMPARE(ShowAndLoad(dialog), std::optional<bool>(true));
         QVERIFY(dialog.Message().isEmpty());
 
         const QString probe = QStringLiteral(
@@ -149,10 +158,7 @@ private slots:
         clock.start();
         CModel model;
         CDialogMap dialog(nullptr, marks, &model);
-        QSignalSpy loaded(&dialog, &CDialogMap::MapLoaded);
-        dialog.show();
-        QVERIFY(loaded.wait(45000));
-        QCOMPARE(loaded.first().first().toBool(), true);
+        QCOMPARE(ShowAndLoad(dialog), std::optional<bool>(true));
         const QString probe = QStringLiteral(
             "JSON.stringify({ready: !!(window.varnelMap && varnelMap.ready), placed: varnelMap.placed,"
             " notPlaced: varnelMap.notPlaced})");
@@ -170,10 +176,7 @@ private slots:
         CMarkList marks;
         marks.AddMark("1", "2", "3");
         CDialogMap dialog(nullptr, marks, nullptr);
-        QSignalSpy loaded(&dialog, &CDialogMap::MapLoaded);
-        dialog.show();
-        QVERIFY(loaded.wait(45000));
-        QCOMPARE(loaded.first().first().toBool(), false);
+        QCOMPARE(ShowAndLoad(dialog), std::optional<bool>(false));
         QVERIFY(dialog.Message().startsWith("The map page could not be loaded:\n/nonexistent/varnel/index.html"));
         SetMapServiceUrl("");
     }
