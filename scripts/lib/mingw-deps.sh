@@ -77,6 +77,11 @@ _mingw_deps_nlohmann() {
   cp -u /usr/share/cmake/nlohmann_json/*.cmake "$mingw_deps_prefix/share/cmake/nlohmann_json/"
 }
 
+# True when SQLite and PROJ are cross-built already (mingw_deps proj then costs nothing).
+mingw_deps_have_proj() {
+  [ -f "$(_mingw_deps_stamp proj "$(debian_source_version libproj-dev)")" ]
+}
+
 mingw_deps() {
   # Each step stops the rest: callers may run this where errexit does not hold.
   scripts/deps g++-mingw-w64-x86-64-posix dpkg-dev ninja-build nlohmann-json3-dev libpugixml-dev \

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -15,7 +16,9 @@
 #include <vector>
 
 #include "app/corrin_dlg.h"
+#include "base/map_page.h"
 #include "connection/model.h"
+#include "marks/grid_coordinates.h"
 #include "ui/installed_data.h"
 #include "ui/language_module.h"
 
@@ -29,9 +32,15 @@ void ShowOkMessage(const QString& text, const QString& caption)
 
 // Prints the shown main dialog's caption and control texts, one "name=text" a line, so that an
 // installed copy can be checked without a display (see CorrinApp::PrintCaptionsVariable).
-void PrintCaptions(const QDialog& dlg, const std::string& language)
+void PrintCaptions(const QDialog& dlg, const std::string& language, const QString& target)
 {
+    const bool page = FindMapPage(QCoreApplication::applicationDirPath().toStdU16String()).has_value();
+    const EGridError grid = CGridCoordinates().State();
     QStringList lines{QStringLiteral("language=") + QString::fromStdString(language),
+                      QStringLiteral("mapPage=") + (page ? QStringLiteral("found") : QStringLiteral("missing")),
+                      QStringLiteral("gridDatabase=") + (grid == EGridError::None         ? QStringLiteral("found")
+                                                         : grid == EGridError::NoDatabase ? QStringLiteral("missing")
+                                                                                          : QStringLiteral("not built")),
                       QStringLiteral("windowTitle=") + dlg.windowTitle()};
     for (QWidget* w : dlg.findChildren<QWidget*>()) {
         QString text;
@@ -44,8 +53,16 @@ void PrintCaptions(const QDialog& dlg, const std::string& language)
         if (!text.isEmpty() && w->isVisibleTo(&dlg))
             lines << w->objectName() + QLatin1Char('=') + text;
     }
-    std::fputs(lines.join(QLatin1Char('\n')).append(QLatin1Char('\n')).toUtf8().constData(), stdout);
-    std::fflush(stdout);
+    const QByteArray text = lines.join(QLatin1Char('\n')).append(QLatin1Char('\n')).toUtf8();
+    // "1" prints; anything else names a file (a Windows program's output reaches no terminal).
+    if (target == QLatin1String("1")) {
+        std::fputs(text.constData(), stdout);
+        std::fflush(stdout);
+        return;
+    }
+    QFile file(target);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(text);
 }
 
 }  // namespace
@@ -94,7 +111,8 @@ bool CorrinApp::InitInstance(const QStringList& arguments)
         dlg.SetModel(m_Model.get());
         if (qEnvironmentVariableIsSet(PrintCaptionsVariable))
             QTimer::singleShot(0, &dlg, [this, &dlg] {
-                PrintCaptions(dlg, m_LanguageModule->GetCurrentLanguage());
+                PrintCaptions(dlg, m_LanguageModule->GetCurrentLanguage(),
+                              qEnvironmentVariable(PrintCaptionsVariable));
                 dlg.done(0);
             });
         dlg.exec();  // whatever it returns, the run is over

@@ -22,7 +22,9 @@ public:
     static constexpr const char* LanguageFolder = "DEBUG/languages";
     static constexpr const char* DefaultLanguage = "spanish";
     // Diagnostic for checking an installation without a display: when this variable is set, the
-    // main dialog prints its texts to the standard output once shown and closes, ending the run.
+    // main dialog writes its language, whether the map page and PROJ's database are found, and its
+    // texts, once shown, and closes, ending the run. "1" writes to the standard output, another
+    // value names the file to write.
     static constexpr const char* PrintCaptionsVariable = "VARNEL_PRINT_CAPTIONS";
 
     CorrinApp();

@@ -11,7 +11,6 @@
 #include "ui_coordinate_panel.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QSpinBox>
 
 namespace {
@@ -358,8 +357,7 @@ void CCoordinatePanel::OnAdd()
 
 void CCoordinatePanel::ConfigureGrid()
 {
-    m_Grid = std::make_unique<CGridCoordinates>(
-        GridSearchPaths(QCoreApplication::applicationDirPath().toStdString()));
+    m_Grid = std::make_unique<CGridCoordinates>();
     m_GridValidate.Check = [this](std::string& text) { return CheckGridEdit(text); };
     m_Ui->hemisphereCombo->addItem(UiText(m_Language, StringIds::North));
     m_Ui->hemisphereCombo->addItem(UiText(m_Language, StringIds::South));
@@ -400,7 +398,7 @@ bool CCoordinatePanel::ChooseSystem(const QString& codeOrName)
     if (codeOrName == QLatin1String(UtmChoice))
         return ApplySystem(UtmChoice);
     // A name becomes its code first, so the chooser and the recent list hold codes.
-    CGridCoordinates probe(GridSearchPaths(QCoreApplication::applicationDirPath().toStdString()));
+    CGridCoordinates probe;
     const EGridError e = probe.Select(codeOrName.toStdString());
     if (e != EGridError::None) {
         ShowLabelText(m_Ui->systemInfoLabel, QString::fromStdString(GridMessage(e)));

@@ -8,6 +8,11 @@
 
 #ifdef VARNEL_HAVE_PROJ
 #include <proj.h>
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#endif
 #endif
 
 namespace {
@@ -67,15 +72,6 @@ int UtmZoneFor(double latitude, double longitude)
 }
 
 std::string UtmZoneText(int zone, bool south) { return std::to_string(zone) + (south ? "S" : "N"); }
-
-std::vector<std::string> GridSearchPaths([[maybe_unused]] const std::string& programFolder)
-{
-#ifdef _WIN32
-    return {programFolder};
-#else
-    return {};
-#endif
-}
 
 std::string AccuracyText(double metres)
 {
@@ -209,15 +205,50 @@ struct CGridCoordinates::SImpl
     }
 };
 
+namespace {
+
+// Only the listed folders are searched then: a Windows PROJ would otherwise also try the folder it
+// was built into, which may exist on the build machine and hide a proj.db missing from the package.
+std::vector<std::string> DefaultSearchPaths()
+{
+#ifdef _WIN32
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (n == 0)
+            return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const auto slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos)
+        return {};
+    path.erase(slash);
+    // PROJ takes UTF-8 file names on Windows too.
+    const int size = WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), nullptr, 0, nullptr, nullptr);
+    std::string folder(std::size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), folder.data(), size, nullptr, nullptr);
+    return {folder};
+#else
+    return {};
+#endif
+}
+
+}  // namespace
+
 CGridCoordinates::CGridCoordinates(const std::vector<std::string>& searchPaths) : m_Impl(std::make_unique<SImpl>())
 {
     m_Impl->Context = proj_context_create();
     proj_log_level(m_Impl->Context, PJ_LOG_NONE);
     // Grids come from the package (or the zip); never from the network behind the operator's back.
     proj_context_set_enable_network(m_Impl->Context, 0);
-    if (!searchPaths.empty()) {
+    const std::vector<std::string> folders = searchPaths.empty() ? DefaultSearchPaths() : searchPaths;
+    if (!folders.empty()) {
         std::vector<const char*> paths;
-        for (const std::string& p : searchPaths)
+        for (const std::string& p : folders)
             paths.push_back(p.c_str());
         proj_context_set_search_paths(m_Impl->Context, int(paths.size()), paths.data());
     }

@@ -69,9 +69,6 @@ struct SGridResult
 int UtmZoneFor(double latitude, double longitude);
 // "31N", "33S".
 std::string UtmZoneText(int zone, bool south);
-// Where PROJ should look for proj.db: beside the program on Windows (it ships there), nothing on
-// other systems (PROJ's own default: the package's folder).
-std::vector<std::string> GridSearchPaths(const std::string& programFolder);
 // The short form of a unit as PROJ names it: "m", "ftUS", "ft"; another name as it is.
 std::string GridUnitSymbol(const std::string& unit);
 // "1 m", "0.05 m", or "" when unknown.
@@ -80,7 +77,9 @@ std::string AccuracyText(double metres);
 class CGridCoordinates
 {
 public:
-    // searchPaths: folders holding proj.db; empty means PROJ's default.
+    // searchPaths: folders holding proj.db; empty means where the product ships it: the running
+    // program's own folder on Windows (the zip and the installer put it there), PROJ's default (the
+    // package's folder) elsewhere.
     explicit CGridCoordinates(const std::vector<std::string>& searchPaths = {});
     ~CGridCoordinates();
     CGridCoordinates(const CGridCoordinates&) = delete;

@@ -32,6 +32,8 @@ echo "$out"
 expect() { grep -qxF "$1" <<<"$out" || fail "expected the line '$1'"; }
 spanish() { sed -n "s/^$1=//p" "$source/resources/languages/spanish.lng" | tr -d '\r'; }
 expect "language=spanish"
+expect "mapPage=found"
+expect "gridDatabase=found"
 # Control, string id: the main dialog's translated captions.
 for pair in labelPort:155 labelLanguage:158 radioBase:156 radioRadio:157 buttonConnect:161; do
   text=$(spanish "${pair#*:}")
