@@ -55,9 +55,12 @@ windows_msi() {
   echo "$msi"
 }
 
-# windows_msi_check <stage folder> <work folder>: under wine ($wine, $WINEPREFIX from wine_prefix),
-# installs the stage's installer, checks the files, the Start menu entry and the installed-programs
-# entry, upgrades it with a newer one in place, then uninstalls and checks that nothing is left.
+# windows_msi_check <stage folder> <work folder> [--program]: under wine ($wine, $WINEPREFIX from
+# wine_prefix), installs the stage's installer, checks the files, the Start menu entry and the
+# installed-programs entry, upgrades it with a newer one in place, then uninstalls and checks that
+# nothing is left. With --program the stage holds the real program: the Start menu entry's target is
+# started from its working folder with a Spanish user interface and must speak Spanish and find its
+# map page and PROJ's database.
 _windows_path() {
   local p
   p=$(realpath "$1")
@@ -65,7 +68,7 @@ _windows_path() {
 }
 
 windows_msi_check() {
-  local stage=$1 work=$2 version
+  local stage=$1 work=$2 program=${3:-} version
   version=$(windows_version)
   local older newer next=${version%.*}.$((${version##*.} + 1))
   older=$(windows_msi "$stage" "$work/older" "$version")
@@ -82,6 +85,9 @@ windows_msi_check() {
   find "$WINEPREFIX/drive_c" -name 'Varnel Link Manager.lnk' | grep -q . || fail "no Start menu entry"
   [ "$(shown)" = "$version" ] || fail "installed programs show '$(shown)', not $version"
   grep -q 'The Varnel Link Manager developers' < <("$wine" reg query "$uninstall" /s 2>/dev/null) || fail "no publisher"
+  if [ "$program" = --program ]; then
+    _windows_installed_program_check "$older" "$dir" "$work" || return 1
+  fi
   "$wine" msiexec /i "$(_windows_path "$newer")" /qn || fail "upgrade failed"
   [ "$(entries)" = 1 ] && [ "$(shown)" = "$next" ] || fail "after the upgrade: $(entries) entries, version $(shown)"
   "$wine" msiexec /x "$(_windows_path "$newer")" /qn || fail "uninstall failed"
@@ -89,4 +95,24 @@ windows_msi_check() {
   [ "$(entries)" = 0 ] || fail "installed-programs entry left"
   ! find "$WINEPREFIX/drive_c" -name 'Varnel Link Manager.lnk' | grep -q . || fail "Start menu entry left"
   echo "MSI $version installs, upgrades to $next and uninstalls under wine"
+}
+
+# The installed program as the Start menu starts it: the shortcut's target ([INSTALLDIR]<file>) in
+# its working folder, offscreen (wine passes no QT_* variables on), with a Spanish user interface.
+_windows_installed_program_check() {
+  local msi=$1 dir=$2 work=$3 target out
+  target=$(msiinfo export "$msi" Shortcut | tr -d '\r' | awk -F'\t' '$1 == "StartMenuShortcut" { print $5 }')
+  [[ $target == "[INSTALLDIR]"* ]] || { echo "MSI: the Start menu entry points at '$target'" >&2; return 1; }
+  out=$(_windows_path "$work")\\captions.txt
+  rm -f "$work/captions.txt"
+  (cd "$dir" && LC_ALL=es_ES.UTF-8 VARNEL_PRINT_CAPTIONS="$out" \
+     timeout 120 "$wine" "./${target#\[INSTALLDIR\]}" -platform offscreen >/dev/null 2>&1) ||
+    { echo "MSI: the installed program did not end cleanly" >&2; return 1; }
+  local line
+  for line in language=spanish mapPage=found gridDatabase=found \
+              "buttonConnect=$(sed -n 's/^161=//p' "$_windows_package_root/resources/languages/spanish.lng" | tr -d '\r')"; do
+    grep -qxF "$line" <(tr -d '\r' <"$work/captions.txt" 2>/dev/null) ||
+      { echo "MSI: the installed program did not report '$line'" >&2; cat "$work/captions.txt" >&2 2>/dev/null; return 1; }
+  done
+  echo "MSI: the installed program speaks Spanish and finds its map page and proj.db"
 }

@@ -51,3 +51,90 @@ sim_com7_stop() {
   rm -f "$WINEPREFIX/dosdevices/com7"
   rm -rf "$sim_work"
 }
+
+# sim_supervise <varnel-sim> <control folder>: lets Windows tests start and stop simulators as the
+# Linux tests do (tests/e2e/support/sim_process.cpp). COM7..COM9 of $WINEPREFIX are links in the
+# control folder; a test writes start-<id> (one argument a line) and the loop here starts varnel-sim
+# with them on the lowest free of those ports, answering started-<id> ("<COM number> <device>") or
+# failed-<id>; stop-<id> stops it and is answered by stopped-<id> (its exit status). Exports
+# VARNEL_TEST_SIM_CONTROL, the folder as a Windows path. Stops it all on exit.
+sim_supervise() {
+  local sim=$1
+  sim_control=$(realpath -m "$2")
+  rm -rf "$sim_control" && mkdir -p "$sim_control"
+  local n
+  for n in 7 8 9; do
+    "$wine" reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /d "$sim_control/com$n" /f >/dev/null 2>&1
+  done
+  "$wineserver" -k 2>/dev/null || true
+  "$wine" reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | grep -q 'COM9' ||
+    { echo "wine did not register COM7..COM9" >&2; return 1; }
+  _sim_supervisor_loop "$sim" "$sim_control" >"$sim_control/supervisor.log" 2>&1 </dev/null &
+  sim_supervisor_pid=$!
+  trap sim_supervise_stop EXIT
+  export VARNEL_TEST_SIM_CONTROL="Z:${sim_control//\//\\}"
+}
+
+_sim_supervisor_loop() {
+  local sim=$1 ctl=$2 req id n
+  declare -A pid=() port=()
+  while :; do
+    for req in "$ctl"/start-* "$ctl"/stop-*; do
+      [ -f "$req" ] || continue
+      id=${req##*/}
+      id=${id#*-}
+      case $req in
+        */start-*)
+          local args=() used=" ${port[*]} " com= device= _
+          mapfile -t args <"$req"
+          rm -f "$req"
+          for n in 7 8 9; do [[ $used == *" $n "* ]] || { com=$n; break; }; done
+          [ -n "$com" ] || { echo "no free port" >"$ctl/failed-$id"; continue; }
+          mkdir -p "$ctl/alias-$id"
+          VARNEL_COM_DIR="$ctl/alias-$id" "$sim" --log "$ctl/sim-$id.log" "${args[@]}" \
+            >"$ctl/out-$id" 2>&1 </dev/null &
+          pid[$id]=$!
+          for _ in $(seq 100); do
+            device=$(awk 'NR == 1 && /^COM/ { print $1 " " $2 }' "$ctl/out-$id")
+            [ -n "$device" ] && break
+            kill -0 "${pid[$id]}" 2>/dev/null || break
+            sleep 0.05
+          done
+          if [ -z "$device" ]; then
+            cat "$ctl/out-$id" >"$ctl/failed-$id"
+            unset "pid[$id]"
+            continue
+          fi
+          # Through the simulator's own alias link: its unplug removes it, as pulling an adapter would.
+          n=${device%% *}
+          ln -sfn "$ctl/alias-$id/com${n#COM}" "$ctl/com$com"
+          port[$id]=$com
+          echo "$com ${device#* }" >"$ctl/started-$id.tmp" && mv "$ctl/started-$id.tmp" "$ctl/started-$id"
+          ;;
+        */stop-*)
+          rm -f "$req"
+          local status=0
+          if [ -n "${pid[$id]:-}" ]; then
+            kill "${pid[$id]}" 2>/dev/null
+            wait "${pid[$id]}" 2>/dev/null || status=$?
+            rm -f "$ctl/com${port[$id]}"
+          fi
+          unset "pid[$id]" "port[$id]"
+          echo "$status" >"$ctl/stopped-$id.tmp" && mv "$ctl/stopped-$id.tmp" "$ctl/stopped-$id"
+          ;;
+      esac
+    done
+    sleep 0.02
+  done
+}
+
+sim_supervise_stop() {
+  [ -n "${sim_supervisor_pid:-}" ] && kill "$sim_supervisor_pid" 2>/dev/null && wait "$sim_supervisor_pid" 2>/dev/null
+  sim_supervisor_pid=
+  pkill -f -- "--log $sim_control/sim-" 2>/dev/null || true
+  local n
+  for n in 7 8 9; do
+    "$wine" reg delete 'HKLM\Software\Wine\Ports' /v "COM$n" /f >/dev/null 2>&1 || true
+  done
+  "$wineserver" -k 2>/dev/null || true
+}

@@ -2,19 +2,24 @@
 
 #include "serial/session_log.h"
 
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 #include <thread>
+
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#else
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #ifndef VARNEL_SIM_PATH
 #define VARNEL_SIM_PATH "varnel-sim"
@@ -30,7 +35,105 @@ std::string ReadFile(const std::string& path)
     return out.str();
 }
 
+// The simulator's options, without the program and its log.
+std::vector<std::string> Arguments(const SimProcess::Options& options, const std::string& marksFile)
+{
+    std::vector<std::string> args = {"--receiver", options.receiver, "--radio", options.radio};
+    if (options.direct) args.push_back("--direct");
+    if (options.silent) args.push_back("--silent");
+    if (options.com > 0) { args.push_back("--com"); args.push_back(std::to_string(options.com)); }
+    if (!marksFile.empty()) { args.push_back("--marks"); args.push_back(marksFile); }
+    args.insert(args.end(), options.extraArgs.begin(), options.extraArgs.end());
+    return args;
+}
+
 }  // namespace
+
+#ifdef _WIN32
+
+// Under wine the simulator is a Linux program: the script running the tests supervises it
+// (scripts/lib/wine-sim.sh, sim_supervise) and serves it as COM7..COM9. Requests and answers are
+// files in the folder VARNEL_TEST_SIM_CONTROL names.
+namespace {
+
+std::string ControlFolder()
+{
+    const char* c = std::getenv("VARNEL_TEST_SIM_CONTROL");
+    return c ? c : "";
+}
+
+// Wine's own call: the Linux name of a Windows path, for the simulator's --marks.
+std::string UnixPath(const std::string& windowsPath)
+{
+    using Fn = char*(__cdecl*)(const wchar_t*);
+    auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    const int n = MultiByteToWideChar(CP_UTF8, 0, windowsPath.c_str(), -1, nullptr, 0);
+    std::wstring wide(std::size_t(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, windowsPath.c_str(), -1, wide.data(), n);
+    char* unix = fn ? fn(wide.c_str()) : nullptr;
+    if (!unix)
+        return windowsPath;
+    std::string out(unix);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return out;
+}
+
+bool WaitForFile(const std::string& path, int timeoutMs)
+{
+    for (int ms = 0; ms < timeoutMs; ms += 10) {
+        if (std::filesystem::exists(path))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+int g_Requests = 0;
+
+}  // namespace
+
+SimProcess::SimProcess(const Options& options)
+{
+    m_root = ControlFolder();
+    if (m_root.empty())
+        return;
+    const std::string id = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++g_Requests);
+    m_id = id;
+    m_logPath = m_root + "\\sim-" + id + ".log";
+    {
+        std::ofstream request(m_root + "\\request.tmp", std::ios::binary);
+        for (const std::string& a : Arguments(options, options.marksFile.empty() ? "" : UnixPath(options.marksFile)))
+            request << a << '\n';
+    }
+    std::filesystem::rename(m_root + "\\request.tmp", m_root + "\\start-" + id);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (std::filesystem::exists(m_root + "\\failed-" + id))
+            return;
+        std::ifstream started(m_root + "\\started-" + id);
+        if (started >> m_com >> m_device) {
+            m_pid = 1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+SimProcess::~SimProcess() { Stop(); }
+
+bool SimProcess::Running() const { return m_pid > 0 && m_status == -1; }
+
+void SimProcess::Stop()
+{
+    if (!Running())
+        return;
+    std::ofstream(m_root + "\\stop-" + m_id).close();
+    const std::string answer = m_root + "\\stopped-" + m_id;
+    m_status = WaitForFile(answer, 10000) && (std::ifstream(answer) >> m_status) ? m_status : 0;
+}
+
+#else
 
 SimProcess::SimProcess(const Options& options)
 {
@@ -52,13 +155,9 @@ SimProcess::SimProcess(const Options& options)
     m_outPath = m_root + "/sim.out";
     setenv("VARNEL_COM_DIR", m_comDir.c_str(), 1);
 
-    std::vector<std::string> args = {VARNEL_SIM_PATH, "--receiver", options.receiver, "--radio", options.radio,
-                                     "--log", m_logPath};
-    if (options.direct) args.push_back("--direct");
-    if (options.silent) args.push_back("--silent");
-    if (options.com > 0) { args.push_back("--com"); args.push_back(std::to_string(options.com)); }
-    if (!options.marksFile.empty()) { args.push_back("--marks"); args.push_back(options.marksFile); }
-    args.insert(args.end(), options.extraArgs.begin(), options.extraArgs.end());
+    std::vector<std::string> args = {VARNEL_SIM_PATH, "--log", m_logPath};
+    const std::vector<std::string> rest = Arguments(options, options.marksFile);
+    args.insert(args.end(), rest.begin(), rest.end());
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -110,6 +209,8 @@ SimProcess::~SimProcess()
     }
 }
 
+#endif
+
 bool SimProcess::Started() const { return m_pid > 0 && m_com > 0 && !m_device.empty(); }
 int SimProcess::ComNumber() const { return m_com; }
 std::string SimProcess::DevicePath() const { return m_device; }
@@ -151,6 +252,8 @@ bool SimProcess::WaitReceived(const std::string& needle, int timeoutMs) const
     }
 }
 
+#ifndef _WIN32
+
 bool SimProcess::Running() const
 {
     if (m_pid <= 0 || m_status != -1)
@@ -183,5 +286,7 @@ void SimProcess::Stop()
     if (waitpid(m_pid, &status, 0) == m_pid)
         m_status = status;
 }
+
+#endif
 
 int SimProcess::ExitStatus() const { return m_status; }

@@ -2,9 +2,9 @@
 
 // Runs varnel-sim (VARNEL_SIM_PATH) as a child process on a private COM alias folder, for the
 // end-to-end tests. Standard C++ and POSIX only, so every e2e test can use it whatever it links.
+// Under wine the script running the tests starts and stops it on request and serves it as COM7..9.
 
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 class SimProcess {
@@ -45,7 +45,7 @@ public:
     void Stop();     // SIGTERM and wait now
     bool Running() const;
     int ExitStatus() const;   // waitpid status after Stop(); -1 while running
-    pid_t Pid() const { return m_pid; }
+    long Pid() const { return m_pid; }
 
 private:
     std::string m_root;
@@ -53,7 +53,8 @@ private:
     bool m_ownComDir = false;
     std::string m_logPath;
     std::string m_outPath;
-    pid_t m_pid = -1;
+    long m_pid = -1;
+    std::string m_id;  // of the requests to the supervising script, under wine
     mutable int m_status = -1;
     int m_com = -1;
     std::string m_device;
