@@ -22,12 +22,6 @@ CPollingRoverDialog::CPollingRoverDialog(QWidget* parent, CSerialPort* port, CMo
       m_ThreadLink(std::make_shared<CWatchedLink>(port))
 {
     connect(&m_Timer, &QTimer::timeout, this, [this] { OnDisplayTimer(); });
-    m_Health = std::make_unique<CLinkHealth>("COM" + std::to_string(model ? model->GetPortNumber() : 0),
-                                             CLinkHealth::Clock::now());
-    // Silence counts only while the thread reads the radio.
-    m_Health->SetExpecting(false, CLinkHealth::Clock::now());
-    m_LinkTimer.setInterval(250);
-    connect(&m_LinkTimer, &QTimer::timeout, this, &CPollingRoverDialog::CheckLink);
 }
 
 std::string CPollingRoverDialog::CWatchedLink::Read(std::size_t maximum)
@@ -38,45 +32,30 @@ std::string CPollingRoverDialog::CWatchedLink::Read(std::size_t maximum)
     return got;
 }
 
-QString CPollingRoverDialog::LinkText() const
+bool CPollingRoverDialog::PortGone() const { return Port()->Lost() && !Busy(); }
+
+bool CPollingRoverDialog::OnPortLost()
 {
-    return m_LinkLabel ? m_LinkLabel->text() : QString();
+    // The thread's cycle fails fast on a lost port; it ends and is joined before anything else.
+    if (!StopPoller(RadioTiming::StopWaitMs)) {
+        reject();
+        return false;
+    }
+    return true;
 }
 
-void CPollingRoverDialog::CheckLink()
+void CPollingRoverDialog::BeforeLinkCheck()
 {
-    if (!Port())
-        return;
-    const auto now = CLinkHealth::Clock::now();
     if (const long long rx = m_ThreadLink->LastReceivedNs.load(); rx != m_SeenReceivedNs) {
         m_SeenReceivedNs = rx;
-        m_Health->Received(CLinkHealth::Clock::time_point(CLinkHealth::Clock::duration(rx)));
+        Health().Received(CLinkHealth::Clock::time_point(CLinkHealth::Clock::duration(rx)));
     }
-    auto* commit = findChild<QPushButton*>(QStringLiteral("buttonCommit"));
-    if (!m_Health->IsLost() && Port()->Lost() && !Busy()) {
-        m_Health->PortLost(now);
-        // The thread's cycle fails fast on a lost port; it ends and is joined before anything else.
-        if (!StopPoller(RadioTiming::StopWaitMs)) {
-            reject();
-            return;
-        }
-        m_Health->SetExpecting(false, now);
-        if (commit)
-            commit->setEnabled(false);
-    } else if (m_Health->IsLost() && m_Health->RetryDue(now) && Port()->Reopen()) {
-        m_Health->Reopened(now);
-        if (commit)
-            commit->setEnabled(true);
-        OnReconnected();
-    }
-    const QString text = QString::fromUtf8(CLinkHealth::Symbol(m_Health->State(now))) + QLatin1Char(' ') +
-                         QString::fromStdString(m_Health->Text(now, Model() ? Model()->GetLanguageModule() : nullptr));
-    if (text != m_LinkLabel->text())
-        m_LinkLabel->SetShownText(text);
-    if (commit)
-        commit->setToolTip(m_Health->IsLost() ? text : QString());
+}
+
+void CPollingRoverDialog::AfterLinkCheck()
+{
     // A reading that is not current is never shown as if it were.
-    const bool stale = m_Health->ReadingAge(now).has_value();
+    const bool stale = Health().ReadingAge(CLinkHealth::Clock::now()).has_value();
     if (stale && !m_SignalStale && m_Signal && m_SignalCaption) {
         SetLiveText(m_Signal, m_SignalCaption->text(), QStringLiteral("No Signal"));
         m_ShownLevel = std::numeric_limits<int>::min();
@@ -86,7 +65,6 @@ void CPollingRoverDialog::CheckLink()
 
 CPollingRoverDialog::~CPollingRoverDialog()
 {
-    m_LinkTimer.stop();
     // No event loop to keep here: a thread that does not finish in time is given up, not joined.
     m_Poller.StopWithin(RadioTiming::StopWaitMs,
                         [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
@@ -100,11 +78,7 @@ void CPollingRoverDialog::SetUpPolling(QWidget* waitPanel, QLabel* signal, QLabe
     m_SignalCaption = signalCaption;
     m_WaitPanel->hide();
     KeepEnabledWhileBusy(m_WaitPanel);
-    m_LinkLabel = new CElidedLabel(this);
-    m_LinkLabel->setObjectName(QStringLiteral("labelLink"));
-    if (layout())
-        layout()->addWidget(m_LinkLabel);
-    m_LinkTimer.start();
+    ShowLinkLine();
 }
 
 void CPollingRoverDialog::resizeEvent(QResizeEvent* event)
@@ -134,7 +108,7 @@ void CPollingRoverDialog::StartPoller()
     m_Poller.Start(m_ThreadLink, m_Polling.Cycle, m_Polling.DataMode, m_Polling.StartLevel);
     if (!m_Timer.isActive())
         m_Timer.start(RadioTiming::DisplayTimerMs);
-    m_Health->SetExpecting(true, CLinkHealth::Clock::now());
+    Health().SetExpecting(true, CLinkHealth::Clock::now());
 }
 
 bool CPollingRoverDialog::StopPoller(int waitMs)
@@ -143,7 +117,7 @@ bool CPollingRoverDialog::StopPoller(int waitMs)
     // The thread finishes its current step (at most one guard time); the window keeps painting.
     const bool stopped = m_Poller.StopWithin(waitMs, [](int ms) { PumpWait(ms); }, RadioTiming::StopPollMs);
     m_Timer.stop();
-    m_Health->SetExpecting(false, CLinkHealth::Clock::now());
+    Health().SetExpecting(Busy(), CLinkHealth::Clock::now());
     if (stopped || !wasRunning)
         return true;
     // Stuck in a driver call: the thread was detached with its link quiet; nobody may use the

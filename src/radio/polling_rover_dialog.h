@@ -28,8 +28,7 @@ public:
     ~CPollingRoverDialog() override;
 
     const CSignalPoller& Poller() const { return m_Poller; }
-    // The link line as shown ("Link: receiving", "Connection lost - waiting for COM5...").
-    QString LinkText() const;
+    using CRadioDialog::LinkText;
 
 protected:
     // What a maker's radio needs for its background reading.
@@ -72,8 +71,14 @@ protected:
     virtual void OnReconnected() { StartPoller(); }
 
 private:
-    // The link timer: notices a lost port, stops the thread, tries the port once a second.
-    void CheckLink();
+    // The link line follows the thread's receptions; a lost port stops the thread, which fails
+    // fast on it, and is noticed by the thread's failing reads rather than probed.
+    bool PortGone() const override;
+    bool OnPortLost() override;
+    void OnLinkBack() override { OnReconnected(); }
+    void BeforeLinkCheck() override;
+    void AfterLinkCheck() override;
+    bool ExpectingWhenIdle() const override { return m_Poller.Running(); }
 
     SPolling m_Polling;
     QWidget* m_WaitPanel = nullptr;
@@ -90,9 +95,6 @@ private:
         std::atomic<long long> LastReceivedNs{0};
     };
     std::shared_ptr<CWatchedLink> m_ThreadLink;
-    std::unique_ptr<CLinkHealth> m_Health;
-    CElidedLabel* m_LinkLabel = nullptr;
-    QTimer m_LinkTimer;
     long long m_SeenReceivedNs = 0;
     bool m_SignalStale = false;
     CSignalPoller m_Poller;

@@ -104,7 +104,7 @@ void CRadioDialog::LeaveBusy()
     // The port may be open again before the failure is reported; the report still names the loss.
     m_LostWhileBusy = m_Port && m_Port->Lost();
     if (m_Health) {
-        m_Health->SetExpecting(false, CLinkHealth::Clock::now());
+        m_Health->SetExpecting(ExpectingWhenIdle(), CLinkHealth::Clock::now());
         // A read or write that failed on a gone port shows it now, before the operator can send.
         CheckLink();
     }
@@ -265,7 +265,7 @@ void CRadioDialog::ShowLinkLine()
     m_Health = std::make_unique<CLinkHealth>("COM" + std::to_string(m_Model ? m_Model->GetPortNumber() : 0),
                                              CLinkHealth::Clock::now());
     // Nothing is expected of a radio the dialog is not asking.
-    m_Health->SetExpecting(Busy(), CLinkHealth::Clock::now());
+    m_Health->SetExpecting(Busy() || ExpectingWhenIdle(), CLinkHealth::Clock::now());
     m_LinkLabel = new CElidedLabel(this);
     m_LinkLabel->setObjectName(QStringLiteral("labelLink"));
     if (auto* box = qobject_cast<QBoxLayout*>(layout()))
@@ -278,16 +278,28 @@ void CRadioDialog::ShowLinkLine()
     CheckLink();
 }
 
+QString CRadioDialog::LinkText() const
+{
+    return m_LinkLabel ? m_LinkLabel->text() : QString();
+}
+
+bool CRadioDialog::PortGone() const
+{
+    // While busy the reads and writes themselves notice a gone port; idle, the probe does.
+    return m_Port->Lost() || (!Busy() && m_Port->IsOpen() && m_Port->Probe());
+}
+
 void CRadioDialog::CheckLink()
 {
     if (!m_Health || !m_Port)
         return;
+    BeforeLinkCheck();
     const auto now = CLinkHealth::Clock::now();
-    // While busy the reads and writes themselves notice a gone port; idle, the probe does.
-    const bool gone = m_Port->Lost() || (!Busy() && m_Port->IsOpen() && m_Port->Probe());
     bool back = false;
-    if (!m_Health->IsLost() && gone) {
+    if (!m_Health->IsLost() && PortGone()) {
         m_Health->PortLost(now);
+        if (!OnPortLost())
+            return;
     } else if (m_Health->IsLost() && !Busy() && m_Health->RetryDue(now) && m_Port->Reopen()) {
         m_Health->Reopened(now);
         back = true;
@@ -297,6 +309,7 @@ void CRadioDialog::CheckLink()
     if (text != m_LinkLabel->text())
         m_LinkLabel->SetShownText(text);
     ApplyLinkState(text);
+    AfterLinkCheck();
     if (back)
         // Not inside the timer's handler: the reads pump events.
         QTimer::singleShot(0, this, [this] {

@@ -127,6 +127,22 @@ protected:
 
     // Adds the link line and starts watching the port (see the top of this file).
     void ShowLinkLine();
+    // The link line as shown ("Link: receiving", "Connection lost - waiting for COM5..."); empty
+    // without one.
+    QString LinkText() const;
+    // The link line's own state, for a dialog that also hears the radio elsewhere (a polling
+    // thread); only with the link line.
+    CLinkHealth& Health() { return *m_Health; }
+    // The link timer's hooks, for a dialog whose own thread reads the radio. Whether the port is
+    // gone; by default a failed read or write, or a probe while idle.
+    virtual bool PortGone() const;
+    // The port was just found gone; false when the dialog had to close.
+    virtual bool OnPortLost() { return true; }
+    // Each tick, first and last.
+    virtual void BeforeLinkCheck() {}
+    virtual void AfterLinkCheck() {}
+    // Replies expected while not busy (from a polling thread, say).
+    virtual bool ExpectingWhenIdle() const { return false; }
     // The port is open again after a loss: repeat the opening reads here.
     virtual void OnLinkBack() {}
     // The combo boxes, sliders and check or radio buttons as the radio has them now.
@@ -137,7 +153,7 @@ protected:
     void RereadKeepingEdits(const std::function<void()>& read);
 
 private:
-    // The link timer: tells the link line, probes an idle port, opens a lost one again.
+    // The link timer: tells the link line, notices a gone port, opens a lost one again.
     void CheckLink();
     // The sending buttons follow the link: disabled while it is lost, the line as their tooltip.
     void ApplyLinkState(const QString& text);

@@ -69,7 +69,7 @@ class MarksBaseDialogTest : public QObject {
     CModel m_Model;
     CDialogBaseMarks* m_Dlg = nullptr;
 
-    QString Path(const char* name) const { return m_Dir.filePath(QString::fromLatin1(name)); }
+    QString Path(const char* name) const { return m_Dir.filePath(QString::fromUtf8(name)); }
     QAction* Action(const char* name) const { return m_Dlg->findChild<QAction*>(QString::fromLatin1(name)); }
     void Trigger(const char* action, std::initializer_list<QString> answers)
     {
@@ -114,15 +114,15 @@ private slots:
         s.Marks().AddMark("10.5", "20.5", "7");
         s.Settings().SetIntBatVWarn(12.5);
 
-        // Save As, New, Replace: the same marks and settings come back.
-        Trigger("actionSaveAs", {Path("a.mrk")});
+        // Save As, New, Replace: the same marks and settings come back, whatever the name's letters.
+        Trigger("actionSaveAs", {Path("marcas año café.mrk")});
         QCOMPARE(m_Answers.Filter, QStringLiteral("Mark Files(*.mrk);;All Files (*)"));
         Action("actionNew")->trigger();
         QVERIFY(s.Marks().IsEmpty());
         auto* warning = m_Dlg->findChild<QLabel*>("labelWarning");
         QTRY_COMPARE(warning->text(), QStringLiteral("Warning Level: 12.00V"));
-        Trigger("actionOpenReplace", {Path("a.mrk")});
-        QCOMPARE(m_Answers.Initial, Path("a.mrk"));  // LastPath preselects the name
+        Trigger("actionOpenReplace", {Path("marcas año café.mrk")});
+        QCOMPARE(m_Answers.Initial, Path("marcas año café.mrk"));  // LastPath preselects the name
         QCOMPARE(Latitudes(), (QStringList{"51.5", "10.5"}));
         QCOMPARE(s.Settings().GetIntBatVWarn(), 12.5);
         QTRY_COMPARE(warning->text(), QStringLiteral("Warning Level: 12.50V"));
