@@ -4,14 +4,17 @@
 _windows_package_root=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../..")
 
 # windows_stage <program.exe> <folder> [proj.db]: the program with, beside it, what it looks for
-# there: languages/ and map/ (the page with Debian's Leaflet in map/leaflet/), the icon and, for the
-# grid coordinates, PROJ's database.
+# there: languages/, Qt's own translations/, map/ (the page with Debian's Leaflet in map/leaflet/),
+# the icon and, for the grid coordinates, PROJ's database.
 windows_stage() {
   local exe=$1 stage=$2 projdb=${3:-} root=$_windows_package_root leaflet=/usr/share/javascript/leaflet
   rm -rf "$stage"
   mkdir -p "$stage/languages" "$stage/map/leaflet/images"
   cp "$exe" "$stage/varnel-link-manager.exe"
   [ -z "$projdb" ] || cp "$projdb" "$stage/proj.db"
+  # Qt's own texts for the program's languages (Debian's qt6-translations-l10n).
+  mkdir -p "$stage/translations"
+  cp /usr/share/qt6/translations/qtbase_es.qm /usr/share/qt6/translations/qtbase_de.qm "$stage/translations/"
   cp "$root"/resources/languages/*.lng "$stage/languages/"
   cp "$root"/resources/map/index.html "$root"/resources/map/map.css "$root"/resources/map/map.js "$stage/map/"
   # Linux finds Leaflet where Debian installs it; on Windows it travels with the page.

@@ -44,7 +44,7 @@ sim_com7() {
 }
 
 sim_com7_stop() {
-  [ -n "${sim_pid:-}" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  [ -n "${sim_pid:-}" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null || true
   sim_pid=
   "$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM7 /f >/dev/null 2>&1 || true
   "$wineserver" -k 2>/dev/null || true
@@ -129,7 +129,7 @@ _sim_supervisor_loop() {
 }
 
 sim_supervise_stop() {
-  [ -n "${sim_supervisor_pid:-}" ] && kill "$sim_supervisor_pid" 2>/dev/null && wait "$sim_supervisor_pid" 2>/dev/null
+  [ -n "${sim_supervisor_pid:-}" ] && kill "$sim_supervisor_pid" 2>/dev/null && wait "$sim_supervisor_pid" 2>/dev/null || true
   sim_supervisor_pid=
   pkill -f -- "--log $sim_control/sim-" 2>/dev/null || true
   local n

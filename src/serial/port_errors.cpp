@@ -14,6 +14,7 @@ bool IsLostPortWin32Error(unsigned long error)
     case 2:     // ERROR_FILE_NOT_FOUND
     case 5:     // ERROR_ACCESS_DENIED: a removed adapter's handle
     case 6:     // ERROR_INVALID_HANDLE
+    case 21:    // ERROR_NOT_READY: a hung-up line under wine, and some drivers' removed device
     case 22:    // ERROR_BAD_COMMAND: the device does not recognise the command
     case 31:    // ERROR_GEN_FAILURE: a device attached to the system is not functioning
     case 433:   // ERROR_NO_SUCH_DEVICE

@@ -83,7 +83,7 @@ TEST(LinkHealth, LostPortErrorsOnBothPlatforms)
     for (int e : {0, EAGAIN, EINTR, EBUSY, EACCES})
         EXPECT_FALSE(IsLostPortErrno(e)) << e;
     // What Win32 comm calls report for a pulled USB adapter, and what a busy or silent port gives.
-    for (unsigned long e : {2ul, 5ul, 6ul, 22ul, 31ul, 433ul, 1167ul, 1617ul})
+    for (unsigned long e : {2ul, 5ul, 6ul, 21ul, 22ul, 31ul, 433ul, 1167ul, 1617ul})
         EXPECT_TRUE(IsLostPortWin32Error(e)) << e;
     for (unsigned long e : {0ul, 997ul /* IO_PENDING */, 995ul /* OPERATION_ABORTED: our own cancel */, 121ul /* SEM_TIMEOUT */})
         EXPECT_FALSE(IsLostPortWin32Error(e)) << e;

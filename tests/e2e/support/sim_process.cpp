@@ -2,6 +2,7 @@
 
 #include "serial/session_log.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -103,8 +104,12 @@ SimProcess::SimProcess(const Options& options)
     m_logPath = m_root + "\\sim-" + id + ".log";
     {
         std::ofstream request(m_root + "\\request.tmp", std::ios::binary);
-        for (const std::string& a : Arguments(options, options.marksFile.empty() ? "" : UnixPath(options.marksFile)))
-            request << a << '\n';
+        // Files the test names (marks, a recording to replay) go by their Linux names.
+        for (const std::string& a : Arguments(options, options.marksFile)) {
+            const bool path = a.size() > 2 && std::isalpha(static_cast<unsigned char>(a[0])) && a[1] == ':' &&
+                              (a[2] == '/' || a[2] == '\\');
+            request << (path ? UnixPath(a) : a) << '\n';
+        }
     }
     std::filesystem::rename(m_root + "\\request.tmp", m_root + "\\start-" + id);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -122,6 +127,11 @@ SimProcess::SimProcess(const Options& options)
 
 SimProcess::~SimProcess() { Stop(); }
 
+bool RunningUnderWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 bool SimProcess::Running() const { return m_pid > 0 && m_status == -1; }
 
 void SimProcess::Stop()
@@ -134,6 +144,8 @@ void SimProcess::Stop()
 }
 
 #else
+
+bool RunningUnderWine() { return false; }
 
 SimProcess::SimProcess(const Options& options)
 {

@@ -59,3 +59,6 @@ private:
     int m_com = -1;
     std::string m_device;
 };
+
+// Wine lacks some of Windows' port behaviour (an exclusive open of a pseudo-terminal): tests skip it there.
+bool RunningUnderWine();
