@@ -57,6 +57,7 @@ TEST(GridCoordinates, KnownPointsBothWaysToTheMillimetre)
 TEST(GridCoordinates, SystemsFoundByCodeOrNameWithAreaAndUnit)
 {
     CGridCoordinates grid;
+    ASSERT_EQ(grid.State(), EGridError::None);
     EXPECT_EQ(grid.Search("27700").front().Code, "27700");
     EXPECT_EQ(grid.Search("EPSG:27700").front().Code, "27700");
     const auto bng = grid.Search("british national grid");
