@@ -26,13 +26,9 @@ sim_com7() {
   # The simulator registers in a private alias folder and prints "COM<n> <device>" once it serves.
   VARNEL_COM_DIR="$sim_work/com" "$sim" --log "$sim_work/sim.log" "$@" >"$sim_work/sim.out" 2>&1 </dev/null &
   sim_pid=$!
-  local device= _
-  for _ in $(seq 100); do
-    device=$(awk 'NR == 1 && /^COM/ { print $2 }' "$sim_work/sim.out")
-    [ -n "$device" ] && break
-    kill -0 "$sim_pid" 2>/dev/null || break
-    sleep 0.1
-  done
+  local device
+  device=$(_sim_serving "$sim_work/sim.out" "$sim_pid")
+  device=${device#* }
   [ -n "$device" ] || { echo "varnel-sim did not start:" >&2; cat "$sim_work/sim.out" >&2; return 1; }
   # Configured as a wine user would: wine's device manager reads its Ports key when it starts, links
   # dosdevices/com7 and lists the port in the registry's SERIALCOMM map, where programs look.
@@ -50,6 +46,19 @@ sim_com7_stop() {
   "$wineserver" -k 2>/dev/null || true
   rm -f "$WINEPREFIX/dosdevices/com7"
   rm -rf "$sim_work"
+}
+
+# _sim_serving <output file> <pid>: the simulator's "COM<n> <device>" line once it serves (at most
+# 10 s), or nothing when it ended or never said so.
+_sim_serving() {
+  local line= _
+  for _ in $(seq 200); do
+    line=$(awk 'NR == 1 && /^COM/ { print $1 " " $2 }' "$1")
+    [ -n "$line" ] && break
+    kill -0 "$2" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "$line"
 }
 
 # sim_supervise <varnel-sim> <control folder>: lets Windows tests start and stop simulators as the
@@ -85,7 +94,7 @@ _sim_supervisor_loop() {
       id=${id#*-}
       case $req in
         */start-*)
-          local args=() used=" ${port[*]} " com= device= _
+          local args=() used=" ${port[*]} " com= device=
           mapfile -t args <"$req"
           rm -f "$req"
           for n in 7 8 9; do [[ $used == *" $n "* ]] || { com=$n; break; }; done
@@ -94,12 +103,7 @@ _sim_supervisor_loop() {
           VARNEL_COM_DIR="$ctl/alias-$id" "$sim" --log "$ctl/sim-$id.log" "${args[@]}" \
             >"$ctl/out-$id" 2>&1 </dev/null &
           pid[$id]=$!
-          for _ in $(seq 100); do
-            device=$(awk 'NR == 1 && /^COM/ { print $1 " " $2 }' "$ctl/out-$id")
-            [ -n "$device" ] && break
-            kill -0 "${pid[$id]}" 2>/dev/null || break
-            sleep 0.05
-          done
+          device=$(_sim_serving "$ctl/out-$id" "${pid[$id]}")
           if [ -z "$device" ]; then
             cat "$ctl/out-$id" >"$ctl/failed-$id"
             unset "pid[$id]"
