@@ -1,10 +1,12 @@
 #include "marks/grid_coordinates.h"
 
 #include "marks/text_number.h"
+#include "ui/utf8_path.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 
 #ifdef VARNEL_HAVE_PROJ
 #include <proj.h>
@@ -227,15 +229,8 @@ std::vector<std::string> DefaultSearchPaths()
         }
         path.resize(path.size() * 2);
     }
-    const auto slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos)
-        return {};
-    path.erase(slash);
     // PROJ takes UTF-8 file names on Windows too.
-    const int size = WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), nullptr, 0, nullptr, nullptr);
-    std::string folder(std::size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), folder.data(), size, nullptr, nullptr);
-    return {folder};
+    return {PathToUtf8(std::filesystem::path(path).parent_path())};
 #else
     return {};
 #endif

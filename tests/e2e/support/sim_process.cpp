@@ -1,6 +1,7 @@
 #include "e2e/support/sim_process.h"
 
 #include "serial/session_log.h"
+#include "ui/utf8_path.h"
 
 #include <cctype>
 #include <chrono>
@@ -63,15 +64,13 @@ std::string ControlFolder()
     return c ? c : "";
 }
 
-// Wine's own call: the Linux name of a Windows path, for the simulator's --marks.
+// Wine's own call: the Linux name of a Windows path, for the simulator's file arguments.
 std::string UnixPath(const std::string& windowsPath)
 {
     using Fn = char*(__cdecl*)(const wchar_t*);
     auto fn = reinterpret_cast<Fn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    const int n = MultiByteToWideChar(CP_UTF8, 0, windowsPath.c_str(), -1, nullptr, 0);
-    std::wstring wide(std::size_t(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, windowsPath.c_str(), -1, wide.data(), n);
+    const std::wstring wide = PathFromUtf8(windowsPath).wstring();
     char* unix = fn ? fn(wide.c_str()) : nullptr;
     if (!unix)
         return windowsPath;
@@ -140,7 +139,10 @@ void SimProcess::Stop()
         return;
     std::ofstream(m_root + "\\stop-" + m_id).close();
     const std::string answer = m_root + "\\stopped-" + m_id;
-    m_status = WaitForFile(answer, 10000) && (std::ifstream(answer) >> m_status) ? m_status : 0;
+    int status = 0;
+    if (WaitForFile(answer, 10000))
+        std::ifstream(answer) >> status;
+    m_status = status;
 }
 
 #else
